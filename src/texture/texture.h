@@ -28,6 +28,13 @@ extern Texture** textureTable;
 extern Texture* animatedTextures[ANIMATED_TEXTURE_CAPACITY];
 extern std::int32_t animatedTextureCount;
 
+// The loaded texture of slot id, or null for a free slot, an id outside
+// 0..127, or before initTextures: drawing code checks ids it did not make.
+inline const Texture* loadedTexture(int id) {
+    if (!textureTable || id < 0 || id >= TEXTURE_SLOT_COUNT) return nullptr;
+    return textureTable[id];
+}
+
 // Accessors for the textured rasterizers: plain reads of a loaded slot.
 inline std::int32_t textureWidthShift(int id) { return textureTable[id]->widthShift; }
 inline std::int32_t textureHeightShift(int id) { return textureTable[id]->heightShift; }
