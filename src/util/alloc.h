@@ -8,3 +8,7 @@
 // been shown. A negative count is refused the same way (it names no size).
 void* checkedAlloc(std::int32_t byteCount);
 void checkedFree(void* block);
+
+// Test hook: let `successes` more allocations succeed, then fail every later
+// one as if memory had run out; -1 (the default) never fails.
+void failAllocationsAfter(std::int32_t successes);

@@ -76,3 +76,20 @@ TEST(ShowError, RecordsCaptionAndText) {
 }
 
 }  // namespace
+
+namespace {
+TEST(CheckedAlloc, InjectedFailureShowsTheRequestedCount) {
+    headlessClearMessageBoxes();
+    failAllocationsAfter(1);
+    void* first = checkedAlloc(16);
+    EXPECT_NE(first, nullptr);
+    EXPECT_EQ(checkedAlloc(6400), nullptr);
+    EXPECT_EQ(checkedAlloc(0), nullptr);
+    failAllocationsAfter(-1);
+    checkedFree(first);
+    ASSERT_EQ(headlessMessageBoxes().size(), 2u);
+    EXPECT_EQ(headlessMessageBoxes()[0].text.substr(0, 8), "6400byte");
+    EXPECT_EQ(headlessMessageBoxes()[1].text.substr(0, 5), "0byte");
+    headlessClearMessageBoxes();
+}
+}  // namespace
