@@ -1,0 +1,182 @@
+#include "video/screen.h"
+
+#include <cstring>
+
+#include "util/alloc.h"
+#include "util/error.h"
+
+namespace {
+
+struct ScreenState {
+    ScreenSurface* surfaces;
+    HWND window;
+    HDC windowDC;          // held from beginFrame to presentFrame only
+    std::int32_t currentSlot;
+    std::int32_t flipMask;  // 0 after every recreation: slot 0 is drawn and shown
+    std::int32_t width;     // even: the client width rounded down
+    std::int32_t height;    // usable height: the client height less one row
+    std::int32_t depth;     // 0 until the first setScreenDepth
+    std::uint32_t clearWord;
+    std::int32_t framePeriod;
+    DWORD lastTick;         // tick at the previous frame start
+    bool framesBegun;       // the first frame starts at once, whatever the tick
+};
+
+ScreenState screen{};
+
+// The raster target follows the current slot and the drawing size.
+void publishBackBuffer() {
+    Rgb555* pixels = screen.surfaces ? screen.surfaces[screen.currentSlot].pixels : nullptr;
+    setBackBuffer(pixels, screen.width, screen.height);
+}
+
+bool isSlot(int slot) { return slot >= 0 && slot < SCREEN_SURFACE_SLOTS; }
+
+}  // namespace
+
+int initScreen(HWND window) {
+    // A fresh state, as at process start: the depth must read 0 so that
+    // setScreenDepth below creates the surfaces.
+    screen = ScreenState{};
+    publishBackBuffer();
+    screen.surfaces =
+        static_cast<ScreenSurface*>(checkedAlloc(SCREEN_SURFACE_SLOTS * static_cast<std::int32_t>(sizeof(ScreenSurface))));
+    if (!screen.surfaces) return -1;
+    screen.window = window;
+    screen.framePeriod = SCREEN_FRAME_PERIOD_MS;
+    screen.clearWord = 0;
+    return setScreenDepth(SCREEN_DEPTH);
+}
+
+void releaseScreen() {
+    if (screen.surfaces) {
+        for (int slot = 0; slot < SCREEN_SURFACE_SLOTS; ++slot) releaseSurface(slot);
+    }
+    checkedFree(screen.surfaces);
+    screen = ScreenState{};
+    publishBackBuffer();
+}
+
+int setScreenDepth(std::int32_t bits) {
+    if (bits == screen.depth) return 0;
+    screen.depth = bits;
+    return recreateSurfaces();
+}
+
+int recreateSurfaces() {
+    RECT client{};
+    GetClientRect(screen.window, &client);
+    // DIB rows are padded to 4 bytes while the raster addresses pixel (x, y) at
+    // y * width + x: an even width of 16-bit pixels makes the two agree. An odd
+    // client column is left unpainted rather than shearing the image.
+    screen.width = client.right & ~1;
+    screen.height = client.bottom;
+
+    releaseSurface(0);
+    releaseSurface(1);
+    screen.windowDC = GetDC(screen.window);
+    int created = 0;
+    while (created < 2 && createSurface(screen.windowDC, created, screen.width, screen.height, screen.depth) >= 0) {
+        ++created;
+    }
+    ReleaseDC(screen.window, screen.windowDC);
+    screen.windowDC = nullptr;
+
+    if (created < 2) {
+        showError("%s", MSG_SURFACE_FAILED);
+        publishBackBuffer();
+        return -1;
+    }
+    screen.currentSlot = 0;
+    screen.flipMask = 0;
+    screen.height -= 1;  // the bitmap's last row is never cleared, drawn or shown
+    publishBackBuffer();
+    return 0;
+}
+
+int createSurface(HDC dc, int slot, std::int32_t width, std::int32_t height, std::int32_t bits) {
+    if (!isSlot(slot) || !screen.surfaces) return -1;
+    releaseSurface(slot);
+    ScreenSurface& surface = screen.surfaces[slot];
+
+    BITMAPINFO info;
+    std::memset(&info, 0, sizeof info);
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;  // negative: rows run top-down
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = static_cast<WORD>(bits);
+    info.bmiHeader.biCompression = BI_RGB;
+
+    surface.memoryDC = CreateCompatibleDC(dc);
+    if (!surface.memoryDC) {
+        releaseSurface(slot);
+        return -1;
+    }
+    void* pixels = nullptr;
+    surface.bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &pixels, nullptr, 0);
+    if (!surface.bitmap) {
+        releaseSurface(slot);
+        return -1;
+    }
+    surface.pixels = static_cast<Rgb555*>(pixels);
+    SelectObject(surface.memoryDC, surface.bitmap);
+    return 0;
+}
+
+int releaseSurface(int slot) {
+    if (!isSlot(slot)) return -2;
+    if (!screen.surfaces) return 0;
+    ScreenSurface& surface = screen.surfaces[slot];
+    // The context goes first, so the bitmap is no longer selected when deleted.
+    if (surface.memoryDC) DeleteDC(surface.memoryDC);
+    if (surface.bitmap) DeleteObject(surface.bitmap);
+    // The pixels died with the bitmap; keep no pointer into them.
+    surface = ScreenSurface{};
+    if (slot == screen.currentSlot) publishBackBuffer();
+    return 0;
+}
+
+void setFramePeriod(std::int32_t milliseconds) { screen.framePeriod = milliseconds; }
+
+void setClearColor(std::int32_t red, std::int32_t green, std::int32_t blue) {
+    const std::uint32_t pixel = packRgb555From5(red, green, blue);
+    screen.clearWord = (pixel << 16) | pixel;  // two pixels per 32-bit store
+}
+
+void beginFrame(HWND window, std::uint32_t flags) {
+    Rgb555* const pixels = screen.surfaces ? screen.surfaces[screen.currentSlot].pixels : nullptr;
+    screen.window = window;
+    screen.windowDC = GetDC(window);
+
+    // Busy-wait on the tick count. The difference is taken as signed 32-bit so
+    // that the wrap at 2^32 changes nothing. The first frame does not wait: its
+    // predecessor's tick is not a time, and against a tick count past 2^31 it
+    // would read as a wait of weeks.
+    DWORD tick = GetTickCount();
+    if (screen.framesBegun) {
+        while (static_cast<std::int32_t>(tick - screen.lastTick) < screen.framePeriod) tick = GetTickCount();
+    }
+    screen.lastTick = tick;  // frame start to frame start
+    screen.framesBegun = true;
+
+    // Half as many 32-bit words as pixels in rows 0..height-1 (width is even).
+    const std::int32_t words = (screen.width >> 1) * static_cast<std::int32_t>(flags & FRAME_CLEAR) * screen.height;
+    if (words > 0 && pixels) {
+        auto* bytes = reinterpret_cast<unsigned char*>(pixels);
+        for (std::int32_t i = 0; i < words; ++i) std::memcpy(bytes + 4 * static_cast<std::size_t>(i), &screen.clearWord, 4);
+    }
+}
+
+void presentFrame() {
+    HDC source = screen.surfaces ? screen.surfaces[screen.currentSlot].memoryDC : nullptr;
+    BitBlt(screen.windowDC, 0, 0, screen.width, screen.height, source, 0, 0, SRCCOPY);
+    ReleaseDC(screen.window, screen.windowDC);
+    screen.windowDC = nullptr;
+    screen.currentSlot ^= screen.flipMask;
+    publishBackBuffer();
+}
+
+HWND screenWindow() { return screen.window; }
+std::uint32_t screenClearWord() { return screen.clearWord; }
+const ScreenSurface* screenSurfaces() { return screen.surfaces; }
