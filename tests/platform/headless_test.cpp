@@ -1,0 +1,446 @@
+// The headless backend behaves as Windows does where the program relies on it.
+#include "platform/headless/headless.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct Seen {
+    UINT message;
+    WPARAM wParam;
+};
+std::vector<Seen> seen;
+bool quitOnCreate = false;
+LRESULT createResult = 0;
+
+LRESULT CALLBACK recordingProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    seen.push_back({message, wParam});
+    if (message == WM_CREATE) {
+        if (quitOnCreate) PostQuitMessage(0);
+        if (createResult) return createResult;
+    }
+    if (message == WM_DESTROY) PostQuitMessage(7);
+    return DefWindowProc(window, message, wParam, lParam);
+}
+
+WNDCLASSEX testClass(const char* name = "VANTIR") {
+    WNDCLASSEX c{};
+    c.cbSize = sizeof c;
+    c.style = CS_HREDRAW | CS_VREDRAW;
+    c.lpfnWndProc = recordingProc;
+    c.hIcon = LoadIcon(nullptr, IDI_APPLICATION);
+    c.hCursor = LoadCursor(nullptr, IDC_ARROW);
+    c.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+    c.lpszClassName = name;
+    return c;
+}
+
+HWND makeWindow() {
+    const WNDCLASSEX c = testClass();
+    RegisterClassEx(&c);
+    return CreateWindowEx(0, "VANTIR", "TEST", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT, 520, 508, nullptr,
+                          nullptr, nullptr, nullptr);
+}
+
+class Headless : public ::testing::Test {
+protected:
+    void SetUp() override {
+        headlessReset();
+        seen.clear();
+        quitOnCreate = false;
+        createResult = 0;
+    }
+    void TearDown() override { headlessReset(); }
+};
+
+// Runs the message loop as the program does: returns WM_QUIT's wParam and
+// counts idle passes.
+int runLoop(int* idlePasses = nullptr) {
+    MSG msg;
+    for (int guard = 0; guard < 100000; ++guard) {
+        if (PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (msg.message == WM_QUIT) return static_cast<int>(msg.wParam);
+            TranslateMessage(&msg);
+            DispatchMessage(&msg);
+        } else if (idlePasses) {
+            ++*idlePasses;
+        }
+    }
+    ADD_FAILURE() << "loop did not end";
+    return -1;
+}
+
+TEST_F(Headless, CreateWindowSendsCreateInsideTheCall) {
+    HWND window = makeWindow();
+    ASSERT_NE(window, nullptr);
+    ASSERT_EQ(seen.size(), 1u);
+    EXPECT_EQ(seen[0].message, WM_CREATE);
+    RECT r;
+    ASSERT_TRUE(GetClientRect(window, &r));
+    EXPECT_EQ(r.left, 0);
+    EXPECT_EQ(r.top, 0);
+    EXPECT_EQ(r.right, 512);
+    EXPECT_EQ(r.bottom, 480);
+    const HeadlessState s = headlessState();
+    EXPECT_TRUE(s.classRegistered);
+    EXPECT_TRUE(s.windowExists);
+    EXPECT_EQ(s.windowsCreated, 1);
+    EXPECT_EQ(s.showCommand, -1);
+    ShowWindow(window, SW_SHOWDEFAULT);
+    EXPECT_EQ(headlessState().showCommand, SW_SHOWDEFAULT);
+}
+
+TEST_F(Headless, ClassRulesAndRefusedCreation) {
+    WNDCLASSEX c = testClass();
+    EXPECT_NE(RegisterClassEx(&c), 0);
+    EXPECT_EQ(RegisterClassEx(&c), 0);  // already registered
+    c.cbSize = 12;
+    c.lpszClassName = "OTHER";
+    EXPECT_EQ(RegisterClassEx(&c), 0);
+    EXPECT_EQ(CreateWindowEx(0, "NOPE", "", 0, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr), nullptr);
+    // Class names ignore case; WM_CREATE answering -1 refuses the window.
+    createResult = -1;
+    EXPECT_EQ(CreateWindowEx(0, "vantir", "", 0, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr), nullptr);
+    ASSERT_EQ(seen.size(), 2u);
+    EXPECT_EQ(seen[1].message, WM_DESTROY);
+    EXPECT_FALSE(headlessState().windowExists);
+}
+
+TEST_F(Headless, ClientSizeComesFromReset) {
+    headlessReset(101, 33);
+    HWND window = makeWindow();
+    RECT r;
+    ASSERT_TRUE(GetClientRect(window, &r));
+    EXPECT_EQ(r.right, 101);
+    EXPECT_EQ(r.bottom, 33);
+    ShowWindow(window, SW_SHOW);
+    // A fresh window shows its white class background.
+    const HeadlessWindowImage& image = headlessWindowImage();
+    ASSERT_EQ(image.width, 101);
+    ASSERT_EQ(image.height, 33);
+    EXPECT_EQ(image.pixels.size(), 101u * 33u);
+    EXPECT_EQ(image.pixels[0], 0x7fff);
+}
+
+TEST_F(Headless, CloseDestroysTheWindowAndTheProgramQuits) {
+    HWND window = makeWindow();
+    ASSERT_NE(window, nullptr);
+    headlessQueueMessage(WM_CLOSE, 0, 0, 0);
+    EXPECT_EQ(runLoop(), 7);
+    ASSERT_EQ(seen.size(), 3u);
+    EXPECT_EQ(seen[1].message, WM_CLOSE);
+    EXPECT_EQ(seen[2].message, WM_DESTROY);
+    EXPECT_FALSE(headlessState().windowExists);
+    RECT r;
+    EXPECT_FALSE(GetClientRect(window, &r));
+}
+
+TEST_F(Headless, EscapeBecomesCharacterAndQuitFollowsEarlierPosts) {
+    HWND window = makeWindow();
+    headlessQueueMessage(WM_KEYDOWN, VK_ESCAPE, 5, 6);
+    MSG msg;
+    ASSERT_TRUE(PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE));
+    EXPECT_EQ(msg.message, WM_KEYDOWN);
+    EXPECT_EQ(msg.hwnd, window);
+    EXPECT_TRUE(TranslateMessage(&msg));
+    ASSERT_TRUE(PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE));
+    EXPECT_EQ(msg.message, WM_CHAR);
+    EXPECT_EQ(msg.wParam, 27u);
+    EXPECT_EQ(msg.pt.x, 5);
+    EXPECT_EQ(msg.pt.y, 6);
+
+    PostMessage(window, WM_NULL, 1, 0);
+    PostQuitMessage(3);
+    headlessQueueMessage(WM_MOUSEMOVE, 0, 1, 1);
+    ASSERT_TRUE(PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE));
+    EXPECT_EQ(msg.message, WM_NULL);
+    ASSERT_TRUE(PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE));
+    EXPECT_EQ(msg.message, WM_QUIT);
+    EXPECT_EQ(msg.wParam, 3u);
+    EXPECT_EQ(msg.hwnd, nullptr);
+    EXPECT_EQ(DispatchMessage(&msg), 0);
+}
+
+TEST_F(Headless, TranslateLeavesOtherKeysAlone) {
+    MSG msg{};
+    msg.message = WM_KEYDOWN;
+    msg.wParam = 'A';
+    EXPECT_FALSE(TranslateMessage(&msg));
+    for (WPARAM key : {VK_RETURN, VK_TAB, VK_BACK}) {
+        msg.wParam = key;
+        EXPECT_TRUE(TranslateMessage(&msg));
+        MSG out;
+        ASSERT_TRUE(PeekMessage(&out, nullptr, 0, 0, PM_REMOVE));
+        EXPECT_EQ(out.message, WM_CHAR);
+        EXPECT_EQ(out.wParam, key);
+    }
+}
+
+TEST_F(Headless, TimelineOrderPointsIdlesAndCalls) {
+    HWND window = makeWindow();
+    headlessQueueMessage(WM_LBUTTONDOWN, 0, 10, 20);
+    headlessQueueIdle(2);
+    int called = 0;
+    headlessQueueCall([&] { ++called; });
+    headlessQueueMessage(WM_CHAR, 'x', 10, 20);
+    MSG msg;
+    ASSERT_TRUE(PeekMessage(&msg, nullptr, 0, 0, PM_NOREMOVE));  // peeking leaves it queued
+    ASSERT_TRUE(PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE));
+    EXPECT_EQ(msg.message, WM_LBUTTONDOWN);
+    EXPECT_EQ(msg.hwnd, window);
+    EXPECT_EQ(msg.pt.x, 10);
+    EXPECT_EQ(msg.pt.y, 20);
+    EXPECT_EQ(LOWORD(msg.lParam), 10);
+    EXPECT_EQ(HIWORD(msg.lParam), 20);
+    EXPECT_FALSE(PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE));
+    EXPECT_FALSE(PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE));
+    EXPECT_EQ(called, 0);
+    ASSERT_TRUE(PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE));
+    EXPECT_EQ(called, 1);
+    EXPECT_EQ(msg.message, WM_CHAR);
+    // Posted messages carry the last position given.
+    PostMessage(window, WM_NULL, 0, 0);
+    ASSERT_TRUE(PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE));
+    EXPECT_EQ(msg.pt.x, 10);
+    EXPECT_EQ(msg.pt.y, 20);
+}
+
+TEST_F(Headless, CallThatPostsIsAnsweredFirst) {
+    makeWindow();
+    headlessQueueCall([] { PostQuitMessage(4); });
+    headlessQueueMessage(WM_MOUSEMOVE, 0, 1, 1);
+    MSG msg;
+    ASSERT_TRUE(PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE));
+    EXPECT_EQ(msg.message, WM_QUIT);
+    EXPECT_EQ(msg.wParam, 4u);
+}
+
+TEST_F(Headless, ExhaustedTimelineClosesOnceThenQuits) {
+    makeWindow();
+    int idle = 0;
+    EXPECT_EQ(runLoop(&idle), 7);  // WM_CLOSE -> WM_DESTROY -> PostQuitMessage(7)
+    EXPECT_EQ(idle, 0);
+    // No window at all: the loop still ends.
+    headlessReset();
+    EXPECT_EQ(runLoop(), 0);
+}
+
+TEST_F(Headless, FailedStartUpQuitsBeforeAnyIdlePass) {
+    quitOnCreate = true;
+    HWND window = makeWindow();
+    ASSERT_NE(window, nullptr);  // creation still completes
+    headlessQueueIdle(5);
+    int idle = 0;
+    EXPECT_EQ(runLoop(&idle), 0);
+    EXPECT_EQ(idle, 0);
+}
+
+TEST_F(Headless, TickCountAdvancesPerCallAndWraps) {
+    headlessSetTickCount(0xfffffffe);
+    EXPECT_EQ(GetTickCount(), 0xfffffffeu);
+    EXPECT_EQ(GetTickCount(), 0xffffffffu);
+    EXPECT_EQ(GetTickCount(), 0u);
+    EXPECT_EQ(headlessTickCount(), 1u);
+    headlessReset();
+    EXPECT_EQ(GetTickCount(), 0u);
+}
+
+TEST_F(Headless, CaptureAndCursors) {
+    HWND window = makeWindow();
+    EXPECT_EQ(GetCapture(), nullptr);
+    EXPECT_EQ(SetCapture(window), nullptr);
+    EXPECT_EQ(SetCapture(window), window);
+    EXPECT_EQ(headlessState().capture, window);
+    EXPECT_TRUE(ReleaseCapture());
+    EXPECT_TRUE(ReleaseCapture());  // releasing twice is harmless
+    EXPECT_EQ(GetCapture(), nullptr);
+
+    const HCURSOR arrow = LoadCursor(nullptr, IDC_ARROW);
+    ASSERT_NE(arrow, nullptr);
+    EXPECT_EQ(GetCursor(), arrow);
+    // The handle survives a round trip through a signed 32-bit slot.
+    const auto slot = static_cast<std::int32_t>(reinterpret_cast<std::intptr_t>(GetCursor()));
+    EXPECT_EQ(reinterpret_cast<HCURSOR>(static_cast<std::intptr_t>(slot)), arrow);
+    EXPECT_EQ(SetClassLong(window, GCL_HCURSOR, 0), static_cast<DWORD>(reinterpret_cast<std::uintptr_t>(arrow)));
+    EXPECT_EQ(headlessState().classCursor, nullptr);
+    SetClassLong(window, GCL_HCURSOR, slot);
+    EXPECT_EQ(headlessState().classCursor, arrow);
+    EXPECT_TRUE(DestroyCursor(arrow));
+    EXPECT_EQ(LoadCursor(nullptr, MAKEINTRESOURCE(1)), nullptr);
+    EXPECT_NE(LoadIcon(nullptr, IDI_APPLICATION), nullptr);
+
+    // Destroying the window releases its capture.
+    SetCapture(window);
+    DestroyWindow(window);
+    EXPECT_EQ(GetCapture(), nullptr);
+}
+
+TEST_F(Headless, DibSectionLayoutAndLifetime) {
+    HWND window = makeWindow();
+    HDC windowDC = GetDC(window);
+    EXPECT_EQ(headlessState().heldDCs, 1);
+    HDC memory = CreateCompatibleDC(windowDC);
+    ASSERT_NE(memory, nullptr);
+
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = 40;
+    info.bmiHeader.biWidth = 3;  // 6 bytes a row, padded to 8
+    info.bmiHeader.biHeight = -2;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 16;
+    void* bits = reinterpret_cast<void*>(1);
+    HBITMAP bitmap = CreateDIBSection(windowDC, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    ASSERT_NE(bitmap, nullptr);
+    ASSERT_NE(bits, nullptr);
+    const auto* bytes = static_cast<const unsigned char*>(bits);
+    for (int i = 0; i < 16; ++i) EXPECT_EQ(bytes[i], 0) << i;
+    EXPECT_EQ(headlessState().liveGdiObjects, 2);
+
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    EXPECT_NE(old, nullptr);
+    EXPECT_FALSE(DeleteObject(bitmap));  // still selected
+    EXPECT_TRUE(DeleteDC(memory));
+    EXPECT_TRUE(DeleteObject(bitmap));
+    EXPECT_FALSE(DeleteObject(bitmap));  // gone
+    EXPECT_EQ(headlessState().liveGdiObjects, 0);
+    EXPECT_EQ(ReleaseDC(window, windowDC), 1);
+    EXPECT_EQ(headlessState().heldDCs, 0);
+}
+
+TEST_F(Headless, DibSectionRejectsBadHeadersAndInjectedFailures) {
+    BITMAPINFO good{};
+    good.bmiHeader = {40, 8, -8, 1, 16, BI_RGB, 0, 0, 0, 0, 0};
+    struct Case {
+        const char* name;
+        void (*spoil)(BITMAPINFOHEADER&);
+    };
+    const Case cases[] = {
+        {"zero width", [](BITMAPINFOHEADER& h) { h.biWidth = 0; }},
+        {"negative width", [](BITMAPINFOHEADER& h) { h.biWidth = -4; }},
+        {"zero height", [](BITMAPINFOHEADER& h) { h.biHeight = 0; }},
+        {"two planes", [](BITMAPINFOHEADER& h) { h.biPlanes = 2; }},
+        {"12 bits", [](BITMAPINFOHEADER& h) { h.biBitCount = 12; }},
+        {"short header", [](BITMAPINFOHEADER& h) { h.biSize = 12; }},
+        {"compressed", [](BITMAPINFOHEADER& h) { h.biCompression = BI_RLE8; }},
+        {"huge", [](BITMAPINFOHEADER& h) { h.biWidth = 0x7fffffff, h.biHeight = static_cast<LONG>(0x80000000u); }},
+    };
+    for (const Case& c : cases) {
+        BITMAPINFO info = good;
+        c.spoil(info.bmiHeader);
+        void* bits = reinterpret_cast<void*>(1);
+        EXPECT_EQ(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0), nullptr) << c.name;
+        EXPECT_EQ(bits, nullptr) << c.name;
+    }
+    EXPECT_EQ(CreateDIBSection(nullptr, nullptr, DIB_RGB_COLORS, nullptr, nullptr, 0), nullptr);
+
+    headlessFailDibSections(1);
+    void* bits = nullptr;
+    EXPECT_EQ(CreateDIBSection(nullptr, &good, DIB_RGB_COLORS, &bits, nullptr, 0), nullptr);
+    HBITMAP ok = CreateDIBSection(nullptr, &good, DIB_RGB_COLORS, &bits, nullptr, 0);
+    EXPECT_NE(ok, nullptr);
+    DeleteObject(ok);
+    headlessFailCompatibleDCs(1);
+    EXPECT_EQ(CreateCompatibleDC(nullptr), nullptr);
+    HDC dc = CreateCompatibleDC(nullptr);
+    EXPECT_NE(dc, nullptr);
+    DeleteDC(dc);
+    EXPECT_EQ(headlessState().liveGdiObjects, 0);
+}
+
+// A w x h 16-bit DIB selected into a fresh memory DC, pixel (x, y) = x + 100 y.
+struct Surface {
+    HDC dc;
+    HBITMAP bitmap;
+    std::uint16_t* pixels;
+    int stride;  // in pixels
+};
+Surface makeSurface(int w, int h, bool topDown) {
+    BITMAPINFO info{};
+    info.bmiHeader = {40, w, topDown ? -h : h, 1, 16, BI_RGB, 0, 0, 0, 0, 0};
+    Surface s{CreateCompatibleDC(nullptr), nullptr, nullptr, (w * 2 + 3) / 4 * 2};
+    void* bits = nullptr;
+    s.bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    s.pixels = static_cast<std::uint16_t*>(bits);
+    SelectObject(s.dc, s.bitmap);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) s.pixels[(topDown ? y : h - 1 - y) * s.stride + x] = static_cast<std::uint16_t>(x + 100 * y);
+    return s;
+}
+
+TEST_F(Headless, BitBltCopiesTheClippedRectangleIntoTheWindow) {
+    headlessReset(8, 6);
+    HWND window = makeWindow();
+    for (bool topDown : {true, false}) {
+        Surface s = makeSurface(5, 4, topDown);  // odd width: padded rows
+        HDC windowDC = GetDC(window);
+        const int before = headlessPresentCount();
+        // Destination (6, -1) clips to columns 6..7 and rows 0..2; source starts at (1, 1).
+        ASSERT_TRUE(BitBlt(windowDC, 6, -1, 10, 10, s.dc, 0, 0, SRCCOPY));
+        EXPECT_EQ(headlessPresentCount(), before + 1);
+        const HeadlessWindowImage& image = headlessWindowImage();
+        EXPECT_EQ(image.pixels[0 * 8 + 6], 0 + 100 * 1) << topDown;
+        EXPECT_EQ(image.pixels[0 * 8 + 7], 1 + 100 * 1) << topDown;
+        EXPECT_EQ(image.pixels[2 * 8 + 7], 1 + 100 * 3) << topDown;
+        EXPECT_EQ(image.pixels[3 * 8 + 7], 0x7fff) << topDown;  // past the source's last row
+        EXPECT_EQ(image.pixels[0 * 8 + 5], 0x7fff) << topDown;
+        // The full copy at the origin.
+        ASSERT_TRUE(BitBlt(windowDC, 0, 0, 5, 4, s.dc, 0, 0, SRCCOPY));
+        for (int y = 0; y < 4; ++y)
+            for (int x = 0; x < 5; ++x) EXPECT_EQ(image.pixels[y * 8 + x], x + 100 * y) << x << "," << y;
+        EXPECT_FALSE(BitBlt(windowDC, 0, 0, 5, 4, s.dc, 0, 0, 0x00EE0086));  // only SRCCOPY
+        ReleaseDC(window, windowDC);
+        DeleteDC(s.dc);
+        DeleteObject(s.bitmap);
+    }
+    EXPECT_EQ(headlessState().liveGdiObjects, 0);
+}
+
+TEST_F(Headless, MessageBoxRecordsRawBytes) {
+    const char text[] = "\x89\xe6\x96\xca";  // two CP932 characters
+    EXPECT_EQ(MessageBox(nullptr, text, "Error", MB_OK), IDOK);
+    ASSERT_EQ(headlessMessageBoxes().size(), 1u);
+    EXPECT_EQ(headlessMessageBoxes()[0].caption, "Error");
+    EXPECT_EQ(headlessMessageBoxes()[0].text, text);
+    headlessClearMessageBoxes();
+    EXPECT_TRUE(headlessMessageBoxes().empty());
+}
+
+TEST_F(Headless, StringCalls) {
+    EXPECT_EQ(lstrcmp("a", "a"), 0);
+    EXPECT_LT(lstrcmp("a", "b"), 0);
+    EXPECT_GT(lstrcmp("b", "a"), 0);
+    EXPECT_GT(lstrcmp("ab", "a"), 0);
+    EXPECT_LT(lstrcmp(nullptr, "a"), 0);
+    char buffer[8];
+    EXPECT_EQ(lstrcpy(buffer, "tes"), buffer);
+    EXPECT_STREQ(buffer, "tes");
+}
+
+TEST_F(Headless, ResetFreesEverything) {
+    HWND window = makeWindow();
+    GetDC(window);
+    SetCapture(window);
+    Surface s = makeSurface(4, 4, true);
+    (void)s;
+    headlessQueueIdle(3);
+    MessageBox(nullptr, "x", "Error", MB_OK);
+    headlessReset();
+    const HeadlessState st = headlessState();
+    EXPECT_FALSE(st.classRegistered);
+    EXPECT_FALSE(st.windowExists);
+    EXPECT_EQ(st.windowsCreated, 0);
+    EXPECT_EQ(st.capture, nullptr);
+    EXPECT_EQ(st.heldDCs, 0);
+    EXPECT_EQ(st.liveGdiObjects, 0);
+    EXPECT_TRUE(headlessMessageBoxes().empty());
+    EXPECT_EQ(headlessWindowImage().pixels.size(), 0u);
+    MSG msg;
+    ASSERT_TRUE(PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE));  // no window, no timeline: quit
+    EXPECT_EQ(msg.message, WM_QUIT);
+}
+
+}  // namespace
