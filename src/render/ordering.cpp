@@ -1,0 +1,280 @@
+#include "render/ordering.h"
+
+#include <cstring>
+
+#include "render/raster/flat.h"
+#include "render/raster/rect_outline.h"
+#include "render/raster/shaded.h"
+#include "render/raster/textured.h"
+
+namespace {
+
+const SpriteEntry* spriteTable = nullptr;
+std::int32_t spriteCount = 0;
+
+constexpr std::uint32_t BUCKET_COUNT = ORDERING_TABLE_SIZE;
+constexpr std::int32_t RECORD_ALIGNMENT = 4;
+
+bool usable(const DisplayList* list) { return list != nullptr && !isAllOnesAddress(list); }
+
+// Highest s-field index + 1 that sorting and dispatching a record read.
+int fieldsRead(std::uint32_t codeWord) {
+    int fields = 0;
+    switch (codeWord & PRIM_CODE_MASK) {
+    case PRIM_FLAT_TRI: fields = 5; break;
+    case PRIM_FLAT_QUAD: fields = 6; break;
+    case PRIM_TEX_TRI:
+    case PRIM_TEX_ADD_TRI:
+    case PRIM_TEX_HALF_TRI: fields = 10; break;
+    case PRIM_TEX_QUAD:
+    case PRIM_TEX_ADD_QUAD:
+    case PRIM_TEX_HALF_QUAD: fields = 13; break;
+    case PRIM_SHADED_TRI:
+    case PRIM_SHADED_ADD_TRI: fields = 7; break;
+    case PRIM_SHADED_QUAD:
+    case PRIM_SHADED_ADD_QUAD: fields = 9; break;
+    case PRIM_CALLBACK: fields = 2; break;  // the 32-bit handle in s0 and s1
+    default: break;
+    }
+    const int depthFields[8] = {0, 1, 3, 4, 5, 0, 0, 0};  // per vertex count: s0, s1..s2, s1..s3, s1..s4
+    if (depthFields[codeWord & PRIM_VERTEX_COUNT_MASK] > fields) fields = depthFields[codeWord & PRIM_VERTEX_COUNT_MASK];
+    if ((codeWord & PRIM_BACKFACE) && fields < 4) fields = 4;  // s1..s3
+    return fields;
+}
+
+// The arrays a record's indices name, read from the list's header once per pass.
+struct ListArrays {
+    const ProjectedVertex* vertices = nullptr;
+    std::int32_t vertexCount = 0;
+    const Rgb555* colourTable = nullptr;
+    std::int32_t colourCount = 0;
+    const ColourRecord* colourRecords = nullptr;
+    std::int32_t colourRecordCount = 0;
+    const TexCoord* texCoords = nullptr;
+    std::int32_t texCoordCount = 0;
+
+    // Index 0..count-1 of an array, or null.
+    template <typename T>
+    static const T* at(const T* base, std::int32_t count, std::int16_t i) {
+        return base != nullptr && i >= 0 && i < count ? base + i : nullptr;
+    }
+    const ProjectedVertex* vertex(std::int16_t i) const { return at(vertices, vertexCount, i); }
+    const ColourRecord* colour(std::int16_t i) const { return at(colourRecords, colourRecordCount, i); }
+    const TexCoord* texCoord(std::int16_t i) const { return at(texCoords, texCoordCount, i); }
+};
+
+// Records a row's array holds: its bound capacity, or every index a 16-bit
+// field can name when the row was bound without one (its binder keeps the
+// indices within the array).
+std::int32_t rowRecords(int row, const void* base) {
+    constexpr std::int32_t ANY_INDEX = 32768;
+    if (vertexRows == nullptr || vertexRows[row].base != base || vertexRows[row].capacity < 0) return ANY_INDEX;
+    return vertexRows[row].capacity;
+}
+
+ListArrays listArrays(const DisplayList* list) {
+    ListArrays a;
+    if (!usable(list)) return a;
+    a.vertices = list->projectedVertices;
+    a.vertexCount = list->vertexCount;
+    a.colourTable = list->colourTable;
+    a.colourCount = list->colourCount;
+    a.colourRecords = list->colourRowBase;
+    a.colourRecordCount = rowRecords(1, list->colourRowBase);
+    a.texCoords = list->texCoordRowBase;
+    a.texCoordCount = rowRecords(2, list->texCoordRowBase);
+    return a;
+}
+
+// The record at a link, or null when the link does not lead to a whole
+// record header inside the primitive area.
+Primitive* recordAt(DisplayList* list, std::uint32_t offset) {
+    if (offset < list->firstPrimitive || offset > list->primitiveEnd ||
+        list->primitiveEnd - offset < static_cast<std::uint32_t>(PRIMITIVE_HEADER_BYTES) || offset % RECORD_ALIGNMENT)
+        return nullptr;
+    return primitiveAtOffset(list, offset);
+}
+
+// Depth of a record of 1 to 4 corners from its projected vertices; false when
+// an index names no vertex.
+bool recordDepth(const ListArrays& a, const Primitive& r, std::int32_t corners, std::int32_t* depth) {
+    const ProjectedVertex* v[4];
+    std::int32_t sum = 0;
+    bool nearLimit = false;
+    for (std::int32_t i = 0; i < corners; ++i) {
+        v[i] = a.vertex(corners == 1 ? r.s[0] : r.s[1 + i]);
+        if (v[i] == nullptr) return false;
+        nearLimit = nearLimit || v[i]->clip == -1;
+        sum += v[i]->z;  // wraps in 32 bits
+    }
+    if (nearLimit) {
+        *depth = PRIM_DEPTH_REJECTED;
+    } else {
+        switch (corners) {
+        case 1: *depth = sum; break;
+        case 2: *depth = sum >> 1; break;  // arithmetic: -1 stays -1
+        case 3: *depth = sum / 3; break;   // truncates toward zero
+        default: *depth = sum >> 2; break;
+        }
+    }
+    return true;
+}
+
+// Files one record at the front of its bucket, unless it faces away, falls
+// outside the buckets or names nothing.
+void fileRecord(const ListArrays& a, Primitive* r, std::uint32_t offset) {
+    if (r->size < PRIMITIVE_HEADER_BYTES + 2 * fieldsRead(r->codeWord)) return;
+    if (r->codeWord & PRIM_BACKFACE) {
+        const ProjectedVertex* p = a.vertex(r->s[1]);
+        const ProjectedVertex* q = a.vertex(r->s[2]);
+        const ProjectedVertex* d = a.vertex(r->s[3]);
+        if (!p || !q || !d) return;
+        // Screen y grows downward: clockwise gives cross > 0, degenerate 0; both stay.
+        const std::int32_t cross = (q->x - p->x) * (d->y - q->y) - (q->y - p->y) * (d->x - q->x);
+        if (cross < 0) return;
+    }
+    // Codes of 0 or 5 to 7 corners keep the depth their creator gave them.
+    const std::int32_t corners = r->codeWord & PRIM_VERTEX_COUNT_MASK;
+    if (corners >= 1 && corners <= 4) {
+        std::int32_t depth;
+        if (!recordDepth(a, *r, corners, &depth)) return;
+        r->depth = static_cast<std::int16_t>(depth);  // low 16 bits: 40000 becomes -25536
+    }
+    const std::int32_t bucket = std::int32_t{r->depth} + std::int32_t{r->bias};
+    if (static_cast<std::uint32_t>(bucket) >= BUCKET_COUNT) return;  // negative too
+    r->link = orderingTable[bucket];
+    orderingTable[bucket] = offset;
+}
+
+void drawRecord(const ListArrays& a, const Primitive& r) {
+    const std::int16_t* s = r.s;
+    const auto V = [&](int i) { return a.vertex(s[i]); };
+    const auto T = [&](int i) { return a.texCoord(s[i]); };
+    const auto K = [&](int i) { return a.colour(s[i]); };
+    const std::int32_t texture = s[0];
+    switch (r.codeWord & PRIM_CODE_MASK) {
+    case PRIM_FLAT_TRI:
+        if (V(1) && V(2) && V(3) && ListArrays::at(a.colourTable, a.colourCount, s[4]))
+            drawFlatTriangle(V(1), V(2), V(3), static_cast<std::int16_t>(a.colourTable[s[4]]));
+        break;
+    case PRIM_FLAT_QUAD:
+        if (V(1) && V(2) && V(3) && V(4) && ListArrays::at(a.colourTable, a.colourCount, s[5]))
+            drawFlatQuad(V(1), V(2), V(3), V(4), static_cast<std::int16_t>(a.colourTable[s[5]]));
+        break;
+    case PRIM_TEX_TRI:
+    case PRIM_TEX_ADD_TRI:
+    case PRIM_TEX_HALF_TRI: {
+        if (!(V(1) && V(2) && V(3) && T(7) && T(8) && T(9))) break;
+        const auto entry = (r.codeWord & PRIM_CODE_MASK) == PRIM_TEX_TRI       ? drawTexTriangle
+                           : (r.codeWord & PRIM_CODE_MASK) == PRIM_TEX_ADD_TRI ? drawTexTriangleAdd
+                                                                                : drawTexTriangleHalf;
+        entry(V(1), V(2), V(3), T(7), T(8), T(9), texture);
+        break;
+    }
+    case PRIM_TEX_QUAD:
+    case PRIM_TEX_ADD_QUAD:
+    case PRIM_TEX_HALF_QUAD: {
+        if (!(V(1) && V(2) && V(3) && V(4) && T(9) && T(10) && T(11) && T(12))) break;
+        const auto entry = (r.codeWord & PRIM_CODE_MASK) == PRIM_TEX_QUAD       ? drawTexQuad
+                           : (r.codeWord & PRIM_CODE_MASK) == PRIM_TEX_ADD_QUAD ? drawTexQuadAdd
+                                                                                 : drawTexQuadHalf;
+        entry(V(1), V(2), V(3), V(4), T(9), T(10), T(11), T(12), texture);
+        break;
+    }
+    case PRIM_SHADED_TRI:
+    case PRIM_SHADED_ADD_TRI:
+        if (!(V(1) && V(2) && V(3) && K(4) && K(5) && K(6))) break;
+        ((r.codeWord & PRIM_CODE_MASK) == PRIM_SHADED_TRI ? drawShadedTriangle : drawShadedTriangleAdd)(
+            V(1), V(2), V(3), K(4), K(5), K(6));
+        break;
+    case PRIM_SHADED_QUAD:
+    case PRIM_SHADED_ADD_QUAD:
+        if (!(V(1) && V(2) && V(3) && V(4) && K(5) && K(6) && K(7) && K(8))) break;
+        ((r.codeWord & PRIM_CODE_MASK) == PRIM_SHADED_QUAD ? drawShadedQuad : drawShadedQuadAdd)(
+            V(1), V(2), V(3), V(4), K(5), K(6), K(7), K(8));
+        break;
+    case PRIM_SPRITE:
+        if (V(0)) drawSpritePrimitive(static_cast<std::int32_t>(r.codeWord) >> 16, V(0));
+        break;
+    case PRIM_CALLBACK: {
+        std::uint32_t handle;
+        std::memcpy(&handle, &s[0], sizeof handle);
+        if (PrimitiveCallback fn = primitiveCallback(handle)) fn(r.depth);
+        break;
+    }
+    default: break;  // not drawn
+    }
+}
+
+}  // namespace
+
+void sortPrimitives(DisplayList* list) {
+    if (!usable(list) || orderingTable == nullptr) return;
+    const ListArrays arrays = listArrays(list);
+    std::uint32_t offset = list->firstPrimitive;
+    // The count is read again before every step, as a callback may add records.
+    for (std::int32_t i = 0; i < list->primitiveCount; ++i) {
+        Primitive* r = recordAt(list, offset);
+        if (r == nullptr) break;
+        const std::int32_t size = r->size;
+        // Records lie back to back, whole and aligned, or the walk ends here.
+        if (size < PRIMITIVE_HEADER_BYTES || size % RECORD_ALIGNMENT ||
+            static_cast<std::uint32_t>(size) > list->primitiveEnd - offset)
+            break;
+        fileRecord(arrays, r, offset);
+        offset += static_cast<std::uint32_t>(size);
+    }
+    insertCallbackSlots();
+}
+
+void insertCallbackSlots() {
+    if (orderingTable == nullptr || callbackSlots == nullptr) return;
+    for (std::uint32_t k = 0; k < CALLBACK_SLOT_COUNT; ++k) {
+        CallbackSlot& slot = callbackSlots[k];
+        // The slot's depth is its bucket, without bias; others are not filed.
+        if (slot.function == 0 || static_cast<std::uint32_t>(std::int32_t{slot.depth}) >= BUCKET_COUNT) continue;
+        slot.link = orderingTable[slot.depth];
+        orderingTable[slot.depth] = PRIM_LINK_CALLBACK_SLOT | k;
+    }
+}
+
+int dispatchPrimitives(DisplayList* list) {
+    if (orderingTable == nullptr) return 0;
+    const ListArrays arrays = listArrays(list);
+    for (std::int32_t b = ORDERING_TABLE_SIZE - 1; b >= 0; --b) {
+        std::uint32_t link = orderingTable[b];
+        while (link != PRIM_LINK_NONE) {
+            if (link & PRIM_LINK_CALLBACK_SLOT) {
+                const std::uint32_t k = link & ~PRIM_LINK_CALLBACK_SLOT;
+                if (callbackSlots == nullptr || k >= CALLBACK_SLOT_COUNT) break;
+                const CallbackSlot& slot = callbackSlots[k];
+                if ((slot.codeWord & PRIM_CODE_MASK) == PRIM_CALLBACK)
+                    if (PrimitiveCallback fn = primitiveCallback(slot.function)) fn(slot.depth);
+                link = slot.link;
+            } else {
+                const Primitive* r = usable(list) ? recordAt(list, link) : nullptr;
+                if (r == nullptr) break;
+                drawRecord(arrays, *r);
+                link = r->link;
+            }
+        }
+        orderingTable[b] = PRIM_LINK_NONE;
+    }
+    return 0;
+}
+
+void drawDisplayList() {
+    DisplayList* list = frameDisplayList();
+    sortPrimitives(list);
+    dispatchPrimitives(list);
+}
+
+void setSpriteTable(const SpriteEntry* table, std::int32_t count) {
+    spriteTable = count > 0 ? table : nullptr;
+    spriteCount = spriteTable ? count : 0;
+}
+
+void drawSpritePrimitive(std::int32_t spriteIndex, const ProjectedVertex* vertex) {
+    if (spriteTable == nullptr || vertex == nullptr || spriteIndex < 0 || spriteIndex >= spriteCount) return;
+    if (spriteTable[spriteIndex].kind == 0) drawRectOutline(vertex->x, vertex->y, 50, 50, 0x7fff);
+}
