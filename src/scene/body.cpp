@@ -129,8 +129,10 @@ void notify(Body* body) {
 }
 
 // Distance of the view positions, truncated toward zero. The differences
-// wrap as 32-bit values; the distance itself can exceed 32 bits, so it is
-// kept in 64 and never wraps into a false contact.
+// wrap as 32-bit values. Positions projectBodies writes stay within 2^22
+// units, but the pass reads whatever the records hold, and a distance past
+// 2^31 must not convert into a small (or negative) number: it is kept in 64
+// bits, and so is the radii's sum.
 std::int64_t viewDistance(const Body& a, const Body& b) {
     const std::int32_t dx = a.view.x - b.view.x, dy = a.view.y - b.view.y, dz = a.view.z - b.view.z;
     const double d = std::hypot(std::hypot(double(dx), double(dy)), double(dz));
