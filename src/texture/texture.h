@@ -2,6 +2,7 @@
 // (2..256), loaded from BMP files and shared by file name.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "math/fixed.h"
@@ -39,3 +40,56 @@ inline const Texture* loadedTexture(int id) {
 inline std::int32_t textureWidthShift(int id) { return textureTable[id]->widthShift; }
 inline std::int32_t textureHeightShift(int id) { return textureTable[id]->heightShift; }
 inline Rgb555* texturePixels(int id) { return textureTable[id]->currentPixels; }
+
+// Lifetime of the table: initTextures allocates it with every slot free and
+// empties the animation list (0, or -1 when memory runs out);
+// releaseTextures frees every slot and the table.
+int initTextures();
+void releaseTextures();
+
+// Loads a BMP file of the working directory into the lowest free slot, or
+// shares the slot already holding that name (counting the reference).
+// Returns the id, -1 when the name has 28 bytes or more, no slot is free,
+// memory runs out or the file is not an image we accept, and -2 (after the
+// missing-file message) when it cannot be opened.
+int loadTexture(const char* name);
+
+// The id of the loaded texture called `name` with its refCount raised by 1,
+// or -1.
+int findTexture(const char* name);
+int findFreeTextureSlot();  // lowest free id, or -1
+
+// Frees the pixel block and record of a loaded slot (whatever its refCount)
+// and drops it from the animation list; a free slot or bad id is ignored.
+void releaseTexture(int id);
+
+// Puts a ready image (width x height texels, rows top-down, no padding) into
+// the lowest free slot under `name`, as a load would, without any file: for
+// tests and benchmarks. Never shares: every call takes a fresh slot. Returns
+// the id, or -1 for a null or too long name, shifts outside 1..8, a full
+// table or no memory.
+int installTexture(const char* name, int widthShift, int heightShift, const Rgb555* texels);
+
+// Converts `count` (0..256) four-byte palette entries (blue, green, red,
+// unused) into the shared 256-entry palette table, entries past the count
+// set to 0, and returns the table.
+const Rgb555* convertPalette(const unsigned char* entries, int count);
+
+// The whole file `name` in a new block from checkedAlloc, followed by a 0
+// byte; *sizeRead receives the number of file bytes in it. Null on failure:
+// then *failureCode (when given) is -2 if the file could not be opened (the
+// missing-file message has been shown) and -1 if it could not be read or
+// held. The caller releases the block with checkedFree.
+unsigned char* readWholeFile(const char* name, std::size_t* sizeRead, int* failureCode = nullptr);
+
+// The per-frame step: each animated texture shows its image one row further
+// down, back to row 0 after 2^heightShift frames.
+void animateTextures();
+
+// The one BMP decoder, for loadTexture and for anything else that holds a
+// file's bytes. Checks the header and that every byte the pixels need lies
+// inside `size`; on success (0) stores the side shifts, and when `texels` is
+// not null also decodes the image into it: width x height texels, rows
+// top-down. Returns -1, writing nothing, for a file it does not accept.
+int parseBmpImage(const unsigned char* bytes, std::size_t size, int* widthShift, int* heightShift,
+                  Rgb555* texels);

@@ -1,0 +1,87 @@
+// Hand-made BMP files for the loader tests: a well-formed file of any shape,
+// whose fields the tests then falsify one at a time.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "math/fixed.h"
+
+namespace bmptest {
+
+using Bytes = std::vector<unsigned char>;
+
+inline void put16(Bytes& b, std::size_t at, std::uint32_t v) {
+    b[at] = static_cast<unsigned char>(v);
+    b[at + 1] = static_cast<unsigned char>(v >> 8);
+}
+inline void put32(Bytes& b, std::size_t at, std::uint32_t v) {
+    for (int i = 0; i < 4; ++i) b[at + i] = static_cast<unsigned char>(v >> (8 * i));
+}
+
+struct BmpSpec {
+    std::int32_t width = 4;
+    std::int32_t height = 4;
+    int bitCount = 8;
+    std::uint32_t compression = 0;
+    std::uint32_t headerSize = 40;
+    std::vector<std::uint32_t> palette;  // 0x00RRGGBB, written as blue, green, red, 0
+    std::uint32_t paletteCountField = 0xffffffff;  // default: palette.size()
+    std::vector<std::uint32_t> masks;    // BI_BITFIELDS: red, green, blue (right after 40-byte headers)
+    Bytes pixels;                        // everything from the data offset on
+};
+
+// Header, optional masks, palette, then the pixel bytes; the data offset
+// points right after the palette.
+inline Bytes buildBmp(const BmpSpec& s) {
+    const std::size_t masksInHeader = s.headerSize >= 52 ? 0 : 4 * s.masks.size();
+    const std::size_t paletteAt = 14 + s.headerSize + masksInHeader;
+    const std::size_t dataAt = paletteAt + 4 * s.palette.size();
+    Bytes b(dataAt + s.pixels.size(), 0);
+    b[0] = 'B';
+    b[1] = 'M';
+    put32(b, 2, static_cast<std::uint32_t>(b.size()));
+    put32(b, 10, static_cast<std::uint32_t>(dataAt));
+    put32(b, 14, s.headerSize);
+    put32(b, 18, static_cast<std::uint32_t>(s.width));
+    put32(b, 22, static_cast<std::uint32_t>(s.height));
+    put16(b, 26, 1);
+    put16(b, 28, static_cast<std::uint32_t>(s.bitCount));
+    put32(b, 30, s.compression);
+    put32(b, 46, s.paletteCountField == 0xffffffff ? static_cast<std::uint32_t>(s.palette.size()) : s.paletteCountField);
+    for (std::size_t i = 0; i < s.masks.size(); ++i) put32(b, 54 + 4 * i, s.masks[i]);
+    for (std::size_t i = 0; i < s.palette.size(); ++i) {
+        b[paletteAt + 4 * i] = static_cast<unsigned char>(s.palette[i]);
+        b[paletteAt + 4 * i + 1] = static_cast<unsigned char>(s.palette[i] >> 8);
+        b[paletteAt + 4 * i + 2] = static_cast<unsigned char>(s.palette[i] >> 16);
+    }
+    for (std::size_t i = 0; i < s.pixels.size(); ++i) b[dataAt + i] = s.pixels[i];
+    return b;
+}
+
+// File rows (given bottom-up, as stored) each padded with zeros to 4 bytes.
+inline Bytes paddedRows(const std::vector<Bytes>& rows) {
+    Bytes out;
+    for (const Bytes& row : rows) {
+        out.insert(out.end(), row.begin(), row.end());
+        out.resize((out.size() + 3) / 4 * 4, 0);
+    }
+    return out;
+}
+
+inline Bytes readFileBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+inline bool writeFileBytes(const std::string& path, const Bytes& bytes) {
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    return static_cast<bool>(out);
+}
+
+}  // namespace bmptest
