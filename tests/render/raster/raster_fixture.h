@@ -1,0 +1,121 @@
+// A back buffer of the tests' own, framed by guard zones, and a texture slot
+// table the tests can fill.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "math/fixed.h"
+#include "render/raster/raster_target.h"
+#include "texture/texture.h"
+#include "video/back_buffer.h"
+
+// W x H drawable pixels plus the extra row every surface has, with guard
+// pixels before and after; the clip rectangle is set from it.
+class TestScreen {
+public:
+    static constexpr int GUARD_PIXELS = 2048;
+    static constexpr Rgb555 GUARD_VALUE = 0xA5A5;
+
+    TestScreen(int width, int height, Rgb555 fill = 0)
+        : width_(width), height_(height),
+          memory_(2 * GUARD_PIXELS + static_cast<std::size_t>(width) * (height + 1), GUARD_VALUE) {
+        fill_all(fill);
+        setBackBuffer(pixels(), width, height);
+        setClipRect();
+    }
+    ~TestScreen() {
+        setBackBuffer(nullptr, 0, 0);
+        setClipRect();
+    }
+    TestScreen(const TestScreen&) = delete;
+    TestScreen& operator=(const TestScreen&) = delete;
+
+    Rgb555* pixels() { return memory_.data() + GUARD_PIXELS; }
+    Rgb555 at(int x, int y) const { return memory_[GUARD_PIXELS + static_cast<std::size_t>(y) * width_ + x]; }
+    void set(int x, int y, Rgb555 v) { pixels()[static_cast<std::size_t>(y) * width_ + x] = v; }
+    int width() const { return width_; }
+    int height() const { return height_; }
+
+    // Drawable rows get `fill`; the extra row H keeps the guard value, since
+    // no rasterizer may draw it.
+    void fill_all(Rgb555 fill) {
+        for (int i = 0; i < width_ * height_; ++i) memory_[GUARD_PIXELS + i] = fill;
+    }
+
+    // True when the guard zones and the extra row are untouched.
+    bool guardsIntact() const {
+        const std::size_t drawable = static_cast<std::size_t>(width_) * height_;
+        for (std::size_t i = 0; i < memory_.size(); ++i) {
+            const bool inside = i >= GUARD_PIXELS && i < GUARD_PIXELS + drawable;
+            if (!inside && memory_[i] != GUARD_VALUE) return false;
+        }
+        return true;
+    }
+
+    // Columns of row y whose pixel differs from `background`, as "a..b" runs.
+    std::string runs(int y, Rgb555 background = 0) const {
+        std::string out;
+        for (int x = 0; x < width_;) {
+            if (at(x, y) == background) {
+                ++x;
+                continue;
+            }
+            int end = x;
+            while (end + 1 < width_ && at(end + 1, y) != background) ++end;
+            if (!out.empty()) out += ' ';
+            out += std::to_string(x) + ".." + std::to_string(end);
+            x = end + 1;
+        }
+        return out;
+    }
+
+    int countNot(Rgb555 background) const {
+        int n = 0;
+        for (int y = 0; y < height_; ++y)
+            for (int x = 0; x < width_; ++x) n += at(x, y) != background;
+        return n;
+    }
+
+private:
+    int width_;
+    int height_;
+    std::vector<Rgb555> memory_;
+};
+
+// Points textureTable at a local table for the test's lifetime.
+class TestTextures {
+public:
+    TestTextures() : saved_(textureTable), slots_(TEXTURE_SLOT_COUNT, nullptr) { textureTable = slots_.data(); }
+    ~TestTextures() { textureTable = saved_; }
+    TestTextures(const TestTextures&) = delete;
+    TestTextures& operator=(const TestTextures&) = delete;
+
+    // Installs a texture of (1 << widthShift) x (1 << heightShift) texels in
+    // slot `slot`, texel (column c, row r) = texel(c, r).
+    template <typename Fn>
+    void install(int slot, int widthShift, int heightShift, Fn texel) {
+        records_.push_back(std::make_unique<Texture>());
+        images_.emplace_back(static_cast<std::size_t>(1) << (widthShift + heightShift));
+        std::vector<Rgb555>& image = images_.back();
+        for (int r = 0; r < (1 << heightShift); ++r)
+            for (int c = 0; c < (1 << widthShift); ++c) image[(r << widthShift) + c] = texel(c, r);
+        Texture& t = *records_.back();
+        t = Texture{};
+        t.id = slot;
+        t.widthShift = t.widthShiftCopy = widthShift;
+        t.heightShift = t.heightShiftCopy = heightShift;
+        t.currentPixels = t.basePixels = image.data();
+        slots_[slot] = &t;
+    }
+
+private:
+    Texture** saved_;
+    std::vector<Texture*> slots_;
+    std::vector<std::unique_ptr<Texture>> records_;
+    std::vector<std::vector<Rgb555>> images_;
+};
