@@ -53,11 +53,13 @@ inline HWND createBareWindow(int clientWidth, int clientHeight) {
 }
 
 // Undoes what a test may have left: injected failures, hooks, subsystems a
-// run that quit by Escape or failed its start-up keeps (release accepts both).
+// run that quit by Escape or failed its start-up keeps (release accepts both),
+// and last the backend's window, which such a run leaves open.
 inline void resetShellState() {
     failAllocationsAfter(-1);
     headlessFailDibSections(0);
     headlessFailCompatibleDCs(0);
     setFrameHooks(nullptr, nullptr);
     shutDown();
+    headlessReset();
 }
