@@ -1,0 +1,320 @@
+// The texture table: loading from files, sharing by name, refusals that
+// leave the slot free, the doubled image and the scroll animation.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "platform/headless/headless.h"
+#include "texture/bmp_builder.h"
+#include "texture/texture.h"
+#include "util/alloc.h"
+#include "util/error.h"
+
+namespace {
+
+using bmptest::Bytes;
+using bmptest::BmpSpec;
+using bmptest::buildBmp;
+using bmptest::paddedRows;
+
+namespace fs = std::filesystem;
+
+int usedSlots() {
+    int used = 0;
+    for (int id = 0; id < TEXTURE_SLOT_COUNT; ++id) used += textureTable[id] != nullptr;
+    return used;
+}
+
+std::string notFoundText(const char* name) {
+    char text[ERROR_TEXT_CAPACITY + 1];
+    formatErrorText(text, MSG_FILE_NOT_FOUND, name);
+    return text;
+}
+
+// Each test runs in a fresh directory of its own (files are looked up in the
+// working directory, as the program's "data" directory), with a fresh table.
+class TextureTable : public testing::Test {
+protected:
+    void SetUp() override {
+        saved_ = fs::current_path();
+        char pattern[] = "/tmp/vantir-texture-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        dir_ = pattern;
+        fs::current_path(dir_);
+        headlessClearMessageBoxes();
+        ASSERT_EQ(initTextures(), 0);
+    }
+    void TearDown() override {
+        releaseTextures();
+        failAllocationsAfter(-1);
+        headlessClearMessageBoxes();
+        fs::current_path(saved_);
+        fs::remove_all(dir_);
+    }
+    void write(const char* name, const Bytes& bytes) { ASSERT_TRUE(bmptest::writeFileBytes(name, bytes)); }
+    void copyRealFile(const char* name) {
+        fs::copy_file(fs::path(VANTIR_TEST_DATA_DIR) / "bmp" / name, dir_ / name);
+    }
+
+    fs::path saved_;
+    fs::path dir_;
+};
+
+Bytes twoByTwo() {
+    return buildBmp({2, 2, 24, 0, 40, {}, 0, {}, paddedRows({{0xff, 0, 0, 0, 0xff, 0}, {0, 0, 0xff, 0xff, 0xff, 0xff}})});
+}
+
+TEST_F(TextureTable, LoadFillsTheRecordAndDoublesTheImage) {
+    copyRealFile("bmp3_8bit_rle.bmp");
+    const int id = loadTexture("bmp3_8bit_rle.bmp");
+    ASSERT_EQ(id, 0);
+    const Texture* t = loadedTexture(id);
+    ASSERT_NE(t, nullptr);
+    EXPECT_EQ(t->id, 0);
+    EXPECT_STREQ(t->name, "bmp3_8bit_rle.bmp");
+    EXPECT_EQ(t->refCount, 1);
+    EXPECT_EQ(t->widthShift, 5);
+    EXPECT_EQ(t->heightShift, 4);
+    EXPECT_EQ(t->widthShiftCopy, 5);
+    EXPECT_EQ(t->heightShiftCopy, 4);
+    EXPECT_EQ(t->animCounter, 0);
+    EXPECT_EQ(t->currentPixels, t->basePixels);
+    EXPECT_EQ(textureWidthShift(id), 5);
+    EXPECT_EQ(textureHeightShift(id), 4);
+    EXPECT_EQ(texturePixels(id), t->basePixels);
+
+    // The same texels as the decoder gives for the file's bytes, twice.
+    const Bytes file = bmptest::readFileBytes("bmp3_8bit_rle.bmp");
+    std::vector<Rgb555> image(32 * 16);
+    ASSERT_EQ(parseBmpImage(file.data(), file.size(), nullptr, nullptr, image.data()), 0);
+    EXPECT_EQ(std::vector<Rgb555>(t->basePixels, t->basePixels + 512), image);
+    EXPECT_EQ(std::vector<Rgb555>(t->basePixels + 512, t->basePixels + 1024), image);
+    EXPECT_TRUE(headlessMessageBoxes().empty());
+}
+
+TEST_F(TextureTable, SameNameSharesTheSlotAndCountsReferences) {
+    write("a.bmp", twoByTwo());
+    write("b.bmp", twoByTwo());
+    EXPECT_EQ(loadTexture("a.bmp"), 0);
+    EXPECT_EQ(loadTexture("b.bmp"), 1);
+    fs::remove("a.bmp");  // a shared load never reads the file again
+    EXPECT_EQ(loadTexture("a.bmp"), 0);
+    EXPECT_EQ(loadedTexture(0)->refCount, 2);
+    EXPECT_EQ(loadedTexture(1)->refCount, 1);
+    EXPECT_EQ(findTexture("b.bmp"), 1);
+    EXPECT_EQ(loadedTexture(1)->refCount, 2);
+    EXPECT_EQ(findTexture("c.bmp"), -1);
+    EXPECT_EQ(findTexture(nullptr), -1);
+    EXPECT_EQ(usedSlots(), 2);
+    EXPECT_TRUE(headlessMessageBoxes().empty());
+}
+
+TEST_F(TextureTable, MissingFileShowsItsNameAndLeavesTheSlotFree) {
+    EXPECT_EQ(loadTexture("nothere.bmp"), -2);
+    ASSERT_EQ(headlessMessageBoxes().size(), 1u);
+    EXPECT_EQ(headlessMessageBoxes()[0].caption, "Error");
+    EXPECT_EQ(headlessMessageBoxes()[0].text, notFoundText("nothere.bmp"));
+    EXPECT_EQ(usedSlots(), 0);
+    EXPECT_EQ(findFreeTextureSlot(), 0);
+}
+
+TEST_F(TextureTable, NamesOf28BytesOrMoreAreRefusedBeforeAnyRead) {
+    const std::string longest(27, 'n');  // fits the 28-byte field with its NUL
+    EXPECT_EQ(loadTexture(longest.c_str()), -2);  // looked for
+    ASSERT_EQ(headlessMessageBoxes().size(), 1u);
+    EXPECT_EQ(headlessMessageBoxes()[0].text, notFoundText(longest.c_str()));
+    headlessClearMessageBoxes();
+
+    const std::string tooLong(28, 'n');
+    write(tooLong.c_str(), twoByTwo());
+    EXPECT_EQ(loadTexture(tooLong.c_str()), -1);
+    EXPECT_EQ(loadTexture((tooLong + "xxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxx").c_str()), -1);
+    EXPECT_EQ(loadTexture(nullptr), -1);
+    EXPECT_TRUE(headlessMessageBoxes().empty());
+    EXPECT_EQ(usedSlots(), 0);
+
+    const std::string fits(27, 'f');
+    write(fits.c_str(), twoByTwo());
+    const int id = loadTexture(fits.c_str());
+    ASSERT_GE(id, 0);
+    EXPECT_EQ(std::string(loadedTexture(id)->name), fits);
+}
+
+TEST_F(TextureTable, FullTableRefusesANewNameWithoutReadingIt) {
+    const Rgb555 texels[4] = {1, 2, 3, 4};
+    for (int i = 0; i < TEXTURE_SLOT_COUNT; ++i)
+        ASSERT_EQ(installTexture(("t" + std::to_string(i)).c_str(), 1, 1, texels), i);
+    EXPECT_EQ(findFreeTextureSlot(), -1);
+    EXPECT_EQ(loadTexture("nothere.bmp"), -1);
+    EXPECT_TRUE(headlessMessageBoxes().empty());  // a read would have shown the missing file
+    // A loaded name is still shared.
+    EXPECT_EQ(loadTexture("t5"), 5);
+    EXPECT_EQ(loadedTexture(5)->refCount, 2);
+}
+
+TEST_F(TextureTable, RefusedFilesLeaveTheSlotFree) {
+    struct Case {
+        const char* name;
+        Bytes bytes;
+    };
+    Bytes wide = buildBmp({100, 100, 24, 0, 40, {}, 0, {}, Bytes(100 * 300, 0)});
+    Bytes upsideDown = buildBmp({256, -256, 8, 0, 40, {0}, 0xffffffff, {}, Bytes(256 * 256, 0)});
+    Bytes truncated = twoByTwo();
+    truncated.resize(truncated.size() - 3);  // into the top row's pixels, past its padding
+    Bytes jpeg = twoByTwo();
+    bmptest::put32(jpeg, 30, 4);
+    const Case cases[] = {
+        {"100x100.bmp", wide}, {"minus256.bmp", upsideDown}, {"short.bmp", truncated},
+        {"jpeg.bmp", jpeg},    {"empty.bmp", {}},
+    };
+    for (const Case& c : cases) {
+        write(c.name, c.bytes);
+        EXPECT_EQ(loadTexture(c.name), -1) << c.name;
+        EXPECT_EQ(usedSlots(), 0) << c.name;
+    }
+    // A directory opens on some systems but holds no image.
+    fs::create_directory("folder.bmp");
+    EXPECT_LT(loadTexture("folder.bmp"), 0);
+    EXPECT_EQ(usedSlots(), 0);
+    headlessClearMessageBoxes();
+    write("good.bmp", twoByTwo());
+    EXPECT_EQ(loadTexture("good.bmp"), 0);
+}
+
+TEST_F(TextureTable, TwentyFourBitFilesLoadAsTheirImage) {
+    // 64 x 64, every texel a function of its place.
+    std::vector<Bytes> rows;
+    std::vector<Rgb555> want(64 * 64);
+    for (int fileRow = 0; fileRow < 64; ++fileRow) {
+        Bytes row;
+        for (int x = 0; x < 64; ++x) {
+            const int b = x * 4, g = fileRow * 4, r = (x + fileRow) * 2;
+            row.insert(row.end(), {static_cast<unsigned char>(b), static_cast<unsigned char>(g),
+                                   static_cast<unsigned char>(r)});
+            want[(63 - fileRow) * 64 + x] = packRgb555(r, g, b);
+        }
+        rows.push_back(row);
+    }
+    write("rgb64.bmp", buildBmp({64, 64, 24, 0, 40, {}, 0, {}, paddedRows(rows)}));
+    const int id = loadTexture("rgb64.bmp");
+    ASSERT_EQ(id, 0);
+    EXPECT_EQ(std::vector<Rgb555>(texturePixels(id), texturePixels(id) + 64 * 64), want);
+}
+
+TEST_F(TextureTable, EachFailedAllocationFreesTheSlotAndTheFileData) {
+    write("a.bmp", twoByTwo());
+    // Allocations of a load, in order: record, file buffer, pixel block.
+    for (int successes = 0; successes < 3; ++successes) {
+        headlessClearMessageBoxes();
+        failAllocationsAfter(successes);
+        EXPECT_EQ(loadTexture("a.bmp"), -1) << successes;
+        failAllocationsAfter(-1);
+        EXPECT_EQ(usedSlots(), 0) << successes;
+        EXPECT_EQ(headlessMessageBoxes().size(), 1u) << successes;  // the allocator's own message
+    }
+    EXPECT_EQ(loadTexture("a.bmp"), 0);
+}
+
+TEST_F(TextureTable, ReadWholeFileAddsAZeroByteAndReportsTheSize) {
+    write("three.bin", Bytes{7, 8, 9});
+    std::size_t size = 99;
+    int failure = 0;
+    unsigned char* data = readWholeFile("three.bin", &size, &failure);
+    ASSERT_NE(data, nullptr);
+    EXPECT_EQ(size, 3u);
+    EXPECT_EQ(data[0], 7);
+    EXPECT_EQ(data[2], 9);
+    EXPECT_EQ(data[3], 0);
+    checkedFree(data);
+
+    write("empty.bin", Bytes{});
+    data = readWholeFile("empty.bin", &size, &failure);
+    ASSERT_NE(data, nullptr);
+    EXPECT_EQ(size, 0u);
+    EXPECT_EQ(data[0], 0);
+    checkedFree(data);
+
+    EXPECT_EQ(readWholeFile("nothere.bin", &size, &failure), nullptr);
+    EXPECT_EQ(size, 0u);
+    EXPECT_EQ(failure, -2);
+    ASSERT_EQ(headlessMessageBoxes().size(), 1u);
+    EXPECT_EQ(headlessMessageBoxes()[0].text, notFoundText("nothere.bin"));
+}
+
+TEST_F(TextureTable, ReleaseFreesTheSlotWhateverItsCount) {
+    write("a.bmp", twoByTwo());
+    ASSERT_EQ(loadTexture("a.bmp"), 0);
+    ASSERT_EQ(loadTexture("a.bmp"), 0);
+    releaseTexture(0);
+    EXPECT_EQ(loadedTexture(0), nullptr);
+    releaseTexture(0);  // free slot: nothing
+    releaseTexture(-1);
+    releaseTexture(TEXTURE_SLOT_COUNT);
+    EXPECT_EQ(loadTexture("a.bmp"), 0);
+    EXPECT_EQ(loadedTexture(0)->refCount, 1);
+}
+
+TEST_F(TextureTable, WithoutATableNothingLoads) {
+    releaseTextures();
+    releaseTextures();  // twice is harmless
+    EXPECT_EQ(textureTable, nullptr);
+    EXPECT_EQ(loadTexture("a.bmp"), -1);
+    EXPECT_EQ(findFreeTextureSlot(), -1);
+    EXPECT_EQ(loadedTexture(0), nullptr);
+    EXPECT_TRUE(headlessMessageBoxes().empty());
+    ASSERT_EQ(initTextures(), 0);
+}
+
+TEST_F(TextureTable, InstallTextureChecksItsArguments) {
+    const Rgb555 texels[8] = {1, 2, 3, 4, 5, 6, 7, 8};
+    EXPECT_EQ(installTexture(nullptr, 1, 1, texels), -1);
+    EXPECT_EQ(installTexture("x", 0, 1, texels), -1);
+    EXPECT_EQ(installTexture("x", 1, 9, texels), -1);
+    EXPECT_EQ(installTexture("x", 1, 1, nullptr), -1);
+    EXPECT_EQ(installTexture(std::string(28, 'x').c_str(), 1, 1, texels), -1);
+    EXPECT_EQ(usedSlots(), 0);
+    const int id = installTexture("x", 2, 1, texels);
+    ASSERT_EQ(id, 0);
+    const Texture* t = loadedTexture(id);
+    EXPECT_EQ(t->refCount, 1);
+    EXPECT_EQ(std::vector<Rgb555>(t->basePixels, t->basePixels + 16),
+              (std::vector<Rgb555>{1, 2, 3, 4, 5, 6, 7, 8, 1, 2, 3, 4, 5, 6, 7, 8}));
+}
+
+TEST_F(TextureTable, AnimationScrollsOneRowPerFrameAndWraps) {
+    const Rgb555 texels[8] = {10, 11, 20, 21, 30, 31, 40, 41};  // 2 x 4
+    const int id = installTexture("anim", 1, 2, texels);
+    ASSERT_EQ(id, 0);
+    Texture* t = textureTable[id];
+    animatedTextures[0] = t;
+    animatedTextureCount = 1;
+    std::vector<long> rows;
+    for (int frame = 0; frame < 9; ++frame) {
+        animateTextures();
+        rows.push_back((t->currentPixels - t->basePixels) / 2);
+        // Every frame's 4 rows lie inside the doubled block.
+        EXPECT_EQ(texturePixels(id)[7], texels[(rows.back() * 2 + 7) % 8]);
+    }
+    EXPECT_EQ(rows, (std::vector<long>{1, 2, 3, 0, 1, 2, 3, 0, 1}));
+    EXPECT_EQ(t->animCounter, 1);
+
+    // A released texture leaves the animation list.
+    releaseTexture(id);
+    EXPECT_EQ(animatedTextureCount, 0);
+    animateTextures();
+}
+
+TEST_F(TextureTable, InitEmptiesTheAnimationList) {
+    releaseTextures();
+    animatedTextureCount = 5;
+    ASSERT_EQ(initTextures(), 0);
+    EXPECT_EQ(animatedTextureCount, 0);
+}
+
+}  // namespace
