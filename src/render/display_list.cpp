@@ -8,6 +8,8 @@ std::uint32_t* orderingTable = nullptr;
 CallbackSlot* callbackSlots = nullptr;
 VertexRow* vertexRows = nullptr;
 
+static_assert(sizeof(Primitive) == TRIANGLE_PRIMITIVE_BYTES && offsetof(Primitive, s) == PRIMITIVE_HEADER_BYTES);
+
 namespace {
 DisplayList* ownedList = nullptr;  // made by initDisplayList, freed by releaseDisplayList
 DisplayList* currentList = nullptr;
@@ -21,14 +23,15 @@ VertexRow* rowAt(int row) {
 }
 
 // Room for n more records in a row (always, when its capacity is unknown).
-bool rowHasRoom(const VertexRow& r, std::int64_t n) {
-    return r.capacity == ROW_CAPACITY_UNKNOWN || std::int64_t{r.count} + n <= r.capacity;
+bool rowHasRoom(int row, std::int64_t n) {
+    const std::int32_t capacity = vertexRows[row].capacity;
+    return capacity == ROW_CAPACITY_UNKNOWN || std::int64_t{vertexRows[row].count} + n <= capacity;
 }
 
 // Appends n consecutive 16-byte records to a row, all or none.
 int appendRecords(int row, int n, const void* records) {
     VertexRow* r = rowAt(row);
-    if (n < 1 || !r || !r->base || !rowHasRoom(*r, n)) return -1;
+    if (n < 1 || !r || !r->base || !rowHasRoom(row, n)) return -1;
     const int first = r->count;
     const auto* bytes = static_cast<const unsigned char*>(records);
     for (int i = 0; i < n; ++i) appendRow(bytes + std::size_t(i) * ROW_RECORD_BYTES, row);
@@ -71,7 +74,9 @@ DisplayList* createDisplayList(std::int32_t primitiveBytes, std::int32_t vertexC
 
 int initVertexRows() {
     vertexRows = static_cast<VertexRow*>(checkedAlloc(VERTEX_ROW_COUNT * sizeof(VertexRow)));
-    return vertexRows ? 0 : -1;
+    if (!vertexRows) return -1;
+    for (int row = 0; row < VERTEX_ROW_COUNT; ++row) vertexRows[row].capacity = ROW_CAPACITY_UNKNOWN;
+    return 0;
 }
 
 int initCallbackSlots() {
@@ -128,7 +133,7 @@ int bindRow(void* base, int row, std::int32_t capacity) {
 
 int appendRow(const void* record, int row) {
     VertexRow* r = rowAt(row);
-    if (!r || !r->base || !rowHasRoom(*r, 1)) return -1;
+    if (!r || !r->base || !rowHasRoom(row, 1)) return -1;
     std::memcpy(r->base + std::size_t(r->count) * ROW_RECORD_BYTES, record, ROW_RECORD_BYTES);
     return r->count++;
 }
@@ -136,6 +141,11 @@ int appendRow(const void* record, int row) {
 int rowCount(int row) {
     const VertexRow* r = rowAt(row);
     return r ? r->count : -1;
+}
+
+std::int32_t rowCapacity(int row) {
+    const VertexRow* r = rowAt(row);
+    return r ? r->capacity : ROW_CAPACITY_UNKNOWN;
 }
 
 void markRow(int row) {
@@ -184,7 +194,7 @@ int addTriangles(int vertexBase, int texBase, int colourBase, int extraBase, con
     // Index sums are stored as 16-bit fields and wrap there.
     auto index16 = [](int base, std::int16_t entry) { return static_cast<std::int16_t>(base + entry); };
     int made = 0;
-    for (; made < count; ++made) {
+    for (; vertexList && made < count; ++made) {
         Primitive* r = allocPrimitive(TRIANGLE_PRIMITIVE_BYTES);
         if (!r) break;
         r->codeWord = flags | 3;

@@ -114,6 +114,9 @@ int bindRow(void* base, int row, std::int32_t capacity = ROW_CAPACITY_UNKNOWN);
 int appendRow(const void* record, int row);
 // Records appended so far, or -1 for a row outside 0..5.
 int rowCount(int row);
+// Records the row's array holds as given at binding; ROW_CAPACITY_UNKNOWN
+// when none was given or the row is outside 0..5.
+std::int32_t rowCapacity(int row);
 void markRow(int row);
 // Rows 0, 1 and 2, bound through the current list's header as well.
 int bindVertexArray(ModelVertex* base, std::int32_t capacity = ROW_CAPACITY_UNKNOWN);

@@ -9,6 +9,7 @@
 // bodies: it runs while the lists are walked.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "math/fixed.h"
@@ -44,6 +45,10 @@ struct Body {
     std::int32_t reserved3;
     Body* next;             // next body of the same list
 };
+// 96 bytes on 32-bit builds; the fields before the addresses sit alike on all.
+static_assert(offsetof(Body, local) == 12 && offsetof(Body, radius) == 28 && offsetof(Body, view) == 36 &&
+              offsetof(Body, screen) == 52 && offsetof(Body, projectedRadius) == 68);
+static_assert(sizeof(void*) != 4 || sizeof(Body) == 96);
 
 extern Body** bodyLists;  // 32 heads; null before initBodies
 extern Body* bodyPool;    // 512 records

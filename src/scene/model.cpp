@@ -10,6 +10,8 @@ Vec4 cameraRotation = {0, 0, 0, 0};
 Matrix cameraMatrix = {};
 
 namespace {
+// Part capacities live beside the table so the model header keeps its fields.
+std::int32_t partCapacities[MODEL_SLOT_COUNT] = {};
 constexpr Vec4 UNIT_SCALE = {FIX9_ONE, FIX9_ONE, FIX9_ONE, 0};
 
 Model* occupied(int slot) {
@@ -62,7 +64,7 @@ int createModel(std::int32_t capacity) {
     model->partCount = 0;
     model->parts = reinterpret_cast<ModelPart*>(model + 1);
     model->scale = UNIT_SCALE;
-    model->partCapacity = capacity;
+    partCapacities[slot] = capacity;
     modelTable[slot] = model;
     return slot;
 }
@@ -79,11 +81,9 @@ int addModelPart(int slot, std::int32_t firstVertex, std::int32_t vertexCount, s
     Model* model = occupied(slot);
     // Checked: the part array's capacity, the range's sign, and row 0's
     // capacity when the row was bound with one.
-    if (!model || model->partCount >= model->partCapacity || firstVertex < 0 || vertexCount < 0) return -1;
-    const VertexRow* row0 = vertexRows ? &vertexRows[0] : nullptr;
-    if (row0 && row0->capacity != ROW_CAPACITY_UNKNOWN &&
-        std::int64_t{firstVertex} + vertexCount > row0->capacity)
-        return -1;
+    if (!model || model->partCount >= partCapacities[slot] || firstVertex < 0 || vertexCount < 0) return -1;
+    const std::int32_t row0Capacity = rowCapacity(0);
+    if (row0Capacity != ROW_CAPACITY_UNKNOWN && std::int64_t{firstVertex} + vertexCount > row0Capacity) return -1;
     ModelPart* part = &model->parts[model->partCount];
     part->popCount = popCount;
     part->vertexCount = vertexCount;
@@ -94,6 +94,8 @@ int addModelPart(int slot, std::int32_t firstVertex, std::int32_t vertexCount, s
     part->scale = UNIT_SCALE;
     return model->partCount++;
 }
+
+std::int32_t modelPartCapacity(int slot) { return occupied(slot) ? partCapacities[slot] : 0; }
 
 Model* modelAt(int slot) { return orAllOnes(occupied(slot)); }
 

@@ -41,8 +41,11 @@ struct Model {
     Vec4 position;             // units
     Vec4 rotation;             // angles 0..1023
     Vec4 scale;                // Fix9
-    std::int32_t partCapacity; // parts the allocation holds
 };
+// 64 bytes on 32-bit builds: four 4-byte fields, then the three vectors.
+static_assert(offsetof(Model, position) == offsetof(Model, parts) + sizeof(void*) &&
+              sizeof(Model) == offsetof(Model, position) + 48);
+static_assert(sizeof(void*) != 4 || sizeof(Model) == 64);
 
 // 32 slots, null when empty; null itself before initModels.
 extern Model** modelTable;
@@ -63,6 +66,9 @@ int releaseModel(int slot);
 // the current display list's row 0; a range past row 0's known capacity is
 // refused as well.
 int addModelPart(int slot, std::int32_t firstVertex, std::int32_t vertexCount, std::int32_t popCount);
+
+// Parts the slot's allocation holds (0 for an empty slot).
+std::int32_t modelPartCapacity(int slot);
 
 // Lookups answer the all-ones address for an empty slot (and a part index
 // outside the model's parts).

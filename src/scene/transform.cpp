@@ -59,7 +59,8 @@ void transformModel(int slot, const Matrix* view) {
     matMultiply(&current, &modelMatrix, view);
 
     // The part count is read again after every part.
-    for (std::int32_t k = 0; k < model->partCount && k < model->partCapacity; ++k) {
+    const std::int32_t capacity = modelPartCapacity(slot);
+    for (std::int32_t k = 0; k < model->partCount && k < capacity; ++k) {
         ModelPart& part = model->parts[k];
         pushMatrix(&current);  // a full stack drops the push; a later pop then restores an older matrix
         const Vec4 partAngles = reducedAngles(part.rotation);

@@ -179,6 +179,7 @@ TEST_F(DisplayListTest, RowsAppendWithinTheirCapacity) {
     ModelVertex vertices[4] = {};
     const ModelVertex input[3] = {{1, 2, 3, 4}, {5, 6, 7, 8}, {9, 10, 11, 12}};
     ASSERT_EQ(bindVertexArray(vertices, 4), 0);
+    EXPECT_EQ(rowCapacity(0), 4);
     EXPECT_EQ(list->vertexRowBase, vertices);
     EXPECT_EQ(sourceVertexBase(), vertices);
     EXPECT_EQ(appendVertices(1, input), 0);  // the count before the call
@@ -199,6 +200,7 @@ TEST_F(DisplayListTest, RowsAppendWithinTheirCapacity) {
     EXPECT_EQ(appendRow(&input[0], 4), -1);
     ModelVertex wide[8] = {};
     ASSERT_EQ(bindRow(wide, 5), 0);
+    EXPECT_EQ(rowCapacity(5), ROW_CAPACITY_UNKNOWN);
     for (int i = 0; i < 8; ++i) EXPECT_EQ(appendRow(&input[i % 3], 5), i);
     markRow(5);
     EXPECT_EQ(vertexRows[5].mark, 8);

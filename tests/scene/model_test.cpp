@@ -65,6 +65,8 @@ TEST_F(ModelTest, PartsAreAddedInOrderWithinCapacity) {
     EXPECT_EQ(addModelPart(slot, 10, 20, 1), 1);
     EXPECT_EQ(addModelPart(slot, 30, 5, 2), 2);
     EXPECT_EQ(addModelPart(slot, 35, 1, 0), -1);  // capacity 3
+    EXPECT_EQ(modelPartCapacity(slot), 3);
+    EXPECT_EQ(modelPartCapacity(slot + 1), 0);
     const Model* model = modelAt(slot);
     EXPECT_EQ(model->partCount, 3);
     const ModelPart& part = model->parts[1];
