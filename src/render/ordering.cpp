@@ -68,8 +68,9 @@ struct ListArrays {
 // indices within the array).
 std::int32_t rowRecords(int row, const void* base) {
     constexpr std::int32_t ANY_INDEX = 32768;
-    if (vertexRows == nullptr || vertexRows[row].base != base || vertexRows[row].capacity < 0) return ANY_INDEX;
-    return vertexRows[row].capacity;
+    const std::int32_t capacity = rowCapacity(row);
+    if (vertexRows == nullptr || vertexRows[row].base != base || capacity < 0) return ANY_INDEX;
+    return capacity;
 }
 
 ListArrays listArrays(const DisplayList* list) {
