@@ -1,9 +1,7 @@
-// vantir.exe: Windows enters the program at WinMain, which the engine defines
-// (src/app). This file only gives the executable a translation unit of its
-// own; the reference below makes the linker take WinMain from the engine
-// library whatever the C runtime's start-up code looks like.
+// vantir.exe: Windows enters the program at WinMain, which the engine library
+// defines (src/app). The C runtime asks for WinMain only after the engine
+// library has been searched, so this reference makes the linker take it from
+// there; it also gives the executable a translation unit of its own.
 #include "platform/win32.h"
 
-namespace {
-[[maybe_unused]] auto* const programEntry = &WinMain;
-}
+[[gnu::used]] static int(WINAPI* const programEntry)(HINSTANCE, HINSTANCE, LPSTR, int) = &WinMain;
