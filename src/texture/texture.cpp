@@ -1,5 +1,6 @@
 #include "texture/texture.h"
 
+#include <cstddef>
 #include <cstdio>
 #include <cstring>
 
@@ -11,6 +12,10 @@
 Texture** textureTable = nullptr;
 Texture* animatedTextures[ANIMATED_TEXTURE_CAPACITY];
 std::int32_t animatedTextureCount = 0;
+
+// The record's leading fields keep the design's order and widths.
+static_assert(offsetof(Texture, name) == 4 && sizeof(Texture::name) == 28);
+static_assert(offsetof(Texture, refCount) == 32 && offsetof(Texture, heightShiftCopy) == 48);
 
 namespace {
 
