@@ -3,10 +3,18 @@
 #include <filesystem>
 #include <system_error>
 
+#include "app/demo_scene.h"
 #include "input/cursor.h"
 #include "input/mouse.h"
 #include "math/matrix.h"
 #include "math/trig.h"
+#include "render/display_list.h"
+#include "render/ordering.h"
+#include "render/raster/raster_target.h"
+#include "scene/body.h"
+#include "scene/model.h"
+#include "scene/transform.h"
+#include "texture/texture.h"
 #include "video/screen.h"
 
 FrameHook preFrameHook = nullptr;
@@ -32,24 +40,32 @@ int startUp(HWND window) {
     if (initScreen(window) < 0) return -1;
     if (initCursors() < 0) return -1;
     if (initMath() < 0) return -1;
-    // LATER (start-up, in this order, each stopping start-up on failure):
-    //   initDisplayList, initModels, initTextures, initBodyBlocks, initBodies.
+    if (initDisplayList() < 0) return -1;
+    if (initModels() < 0) return -1;
+    if (initTextures() < 0) return -1;
+    if (initBodyBlocks() < 0) return -1;
+    if (initBodies() < 0) return -1;
 
-    // LATER: setClipRect().
+    setClipRect();
     setProjectionCentre(screenWidth() >> 1, screenHeight() >> 1);
     setScreenDepth(SCREEN_DEPTH);  // already 16: changes nothing
-    // LATER: bindVertexArray(shellVertices), bindColourArray(shellColours),
-    //   bindTexCoordArray(shellTexCoords), in that order.
-    // LATER: buildDemoScene() (its result ignored: start-up goes on), then
-    //   convertColours().
+    // The rows know their arrays' capacities, so appends past them are refused.
+    bindVertexArray(shellVertices, SHELL_VERTEX_CAPACITY);
+    bindColourArray(shellColours, SHELL_COLOUR_CAPACITY);
+    bindTexCoordArray(shellTexCoords, SHELL_TEX_COORD_CAPACITY);
+    buildDemoScene();  // a failed scene is not a failed start-up
+    convertColours();
     setClearColor(0, 0, 0);
     return 0;
 }
 
 void shutDown() {
     // The reverse of start-up.
-    // LATER (first, in this order): releaseBodies, releaseBodyBlocks,
-    //   releaseTextures, releaseModels, releaseDisplayList.
+    releaseBodies();
+    releaseBodyBlocks();
+    releaseTextures();
+    releaseModels();
+    releaseDisplayList();
     releaseMath();
     releaseCursors();
     releaseScreen();
@@ -65,13 +81,16 @@ void runFrame(HWND window, std::int32_t, std::int32_t) {
     std::int32_t dx;
     std::int32_t dy;
     mouseDelta(&dx, &dy);
-    if (buttons & MOUSE_LEFT) {
-        // LATER: for part = 4, 3, 2, 1 of demoModel:
-        //   turnPartByMouse(partRotation(demoModel, part), dx, dy).
+    // Without a built scene there are no parts to turn.
+    if ((buttons & MOUSE_LEFT) && demoSceneBuilt()) {
+        for (int part = DEMO_PART_COUNT - 1; part >= 1; --part) turnPartByMouse(partRotation(demoModel, part), dx, dy);
     }
 
-    // LATER: animateTextures(), transformAllModels(), drawDisplayList(),
-    //   projectBodies(), testBodyContacts(), in that order.
+    animateTextures();
+    transformAllModels();
+    drawDisplayList();
+    projectBodies();
+    testBodyContacts();
 
     if (postFrameHook) postFrameHook();
     presentFrame();

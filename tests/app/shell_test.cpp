@@ -101,12 +101,14 @@ TEST_F(Shell, ClosingRunsTheFramesThenReleasesEverything) {
         EXPECT_EQ(f.centreY, 239);  // half of the usable 479 rows
     }
 
-    // The frames cleared to black and presented the usable area.
+    // The frames cleared to black around the sphere and presented the usable area.
     const HeadlessWindowImage& image = headlessWindowImage();
     ASSERT_EQ(image.width, 512);
-    for (int y = 0; y < 479; ++y) {
-        for (int x = 0; x < 512; ++x) ASSERT_EQ(image.pixels[y * 512 + x], 0) << x << "," << y;
+    for (int x = 0; x < 512; ++x) {
+        ASSERT_EQ(image.pixels[x], 0) << x;
+        ASSERT_EQ(image.pixels[478 * 512 + x], 0) << x;
     }
+    EXPECT_NE(image.pixels[239 * 512 + 256], 0);  // the sphere covers the centre
 
     const HeadlessState state = headlessState();
     EXPECT_EQ(state.showCommand, SW_SHOWNORMAL);
@@ -275,7 +277,7 @@ TEST_F(Shell, OddClientWidthsDrawOneColumnLess) {
     for (const int clientWidth : {513, 99}) {
         SCOPED_TRACE(clientWidth);
         prepare(clientWidth, 301);
-        setFrameHooks(paintDrawingArea, nullptr);
+        setFrameHooks(nullptr, paintDrawingArea);  // after the scene, before presentation
         headlessQueueIdle(1);
         EXPECT_EQ(runProgram(), 0);
         const HeadlessWindowImage& image = headlessWindowImage();

@@ -13,8 +13,9 @@
 #include "platform/headless/headless.h"
 #include "util/alloc.h"
 
-// A fresh temporary directory holding an empty "data" folder, made the working
-// directory for the object's life; the previous one is restored afterwards.
+// A fresh temporary directory holding a "data" folder with the demo texture,
+// made the working directory for the object's life; the previous one is
+// restored afterwards.
 class ScopedRunDirectory {
 public:
     ScopedRunDirectory() {
@@ -22,6 +23,8 @@ public:
         std::string pattern = (std::filesystem::temp_directory_path() / "vantir-shell-XXXXXX").string();
         root_ = mkdtemp(pattern.data());
         std::filesystem::create_directory(root_ / "data");
+        std::filesystem::copy_file(std::filesystem::path(VANTIR_SOURCE_DIR) / "data" / "tes256.bmp",
+                                   root_ / "data" / "tes256.bmp");
         std::filesystem::current_path(root_);
     }
     ~ScopedRunDirectory() {
