@@ -23,7 +23,7 @@ inline void put32(Bytes& b, std::size_t at, std::uint32_t v) {
     for (int i = 0; i < 4; ++i) b[at + i] = static_cast<unsigned char>(v >> (8 * i));
 }
 
-struct BmpSpec {
+struct BmpFields {
     std::int32_t width = 4;
     std::int32_t height = 4;
     int bitCount = 8;
@@ -37,7 +37,7 @@ struct BmpSpec {
 
 // Header, optional masks, palette, then the pixel bytes; the data offset
 // points right after the palette.
-inline Bytes buildBmp(const BmpSpec& s) {
+inline Bytes buildBmp(const BmpFields& s) {
     const std::size_t masksInHeader = s.headerSize >= 52 ? 0 : 4 * s.masks.size();
     const std::size_t paletteAt = 14 + s.headerSize + masksInHeader;
     const std::size_t dataAt = paletteAt + 4 * s.palette.size();

@@ -14,7 +14,7 @@
 namespace {
 
 using bmptest::Bytes;
-using bmptest::BmpSpec;
+using bmptest::BmpFields;
 using bmptest::buildBmp;
 using bmptest::paddedRows;
 using bmptest::put16;
@@ -142,7 +142,7 @@ TEST(ParseBmpImage, ConvertsEachDepthAndStoresRowsTopDown) {
     // 2 x 2 images; file rows bottom-up, so the first file row is texels 2, 3.
     struct Case {
         const char* what;
-        BmpSpec spec;
+        BmpFields fields;
         std::vector<Rgb555> want;  // top-down
     };
     const std::vector<std::uint32_t> palette2 = {0x000000, 0xf8f8f8};
@@ -176,7 +176,7 @@ TEST(ParseBmpImage, ConvertsEachDepthAndStoresRowsTopDown) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        Decoded d = decode(buildBmp(c.spec));
+        Decoded d = decode(buildBmp(c.fields));
         ASSERT_EQ(d.result, 0);
         EXPECT_EQ(d.widthShift, 1);
         EXPECT_EQ(d.heightShift, 1);
@@ -185,16 +185,16 @@ TEST(ParseBmpImage, ConvertsEachDepthAndStoresRowsTopDown) {
 }
 
 TEST(ParseBmpImage, MasksInsideALargerHeaderAreRead) {
-    BmpSpec spec{2, 2, 16, 3, 124, {}, 0, {0xf800, 0x07e0, 0x001f}, paddedRows({{0, 0xf8, 0, 0}, {0, 0, 0, 0}})};
-    const Decoded d = decode(buildBmp(spec));
+    BmpFields fields{2, 2, 16, 3, 124, {}, 0, {0xf800, 0x07e0, 0x001f}, paddedRows({{0, 0xf8, 0, 0}, {0, 0, 0, 0}})};
+    const Decoded d = decode(buildBmp(fields));
     ASSERT_EQ(d.result, 0);
     EXPECT_EQ(d.texels, (std::vector<Rgb555>{0, 0, 0x7c00, 0}));
 }
 
 TEST(ParseBmpImage, PaletteFollowsTheHeaderAndRowsTheDataOffset) {
     // A 108-byte header, then 2 palette entries, then 6 stray bytes, then the rows.
-    BmpSpec spec{2, 2, 8, 0, 108, {0x0000f8, 0xf80000}, 2, {}, {}};
-    Bytes file = buildBmp(spec);
+    BmpFields fields{2, 2, 8, 0, 108, {0x0000f8, 0xf80000}, 2, {}, {}};
+    Bytes file = buildBmp(fields);
     const std::uint32_t dataAt = static_cast<std::uint32_t>(file.size()) + 6;
     file.resize(dataAt, 0xee);
     const Bytes rows = paddedRows({{0, 1}, {1, 1}});
@@ -221,8 +221,8 @@ TEST(ParseBmpImage, PaletteCountRules) {
                           Case{4, 0, 0xf0, packRgb555(15, 0, 0xf8)}, Case{4, 2, 0x20, 0},
                           Case{1, 0, 0x80, packRgb555(1, 0, 0xf8)}, Case{1, 1, 0x80, 0}}) {
         SCOPED_TRACE(testing::Message() << c.bitCount << " bits, count " << c.countField);
-        BmpSpec spec{2, 2, c.bitCount, 0, 40, palette, c.countField, {}, paddedRows({{0, 0}, {c.pixel, 0}})};
-        const Decoded d = decode(buildBmp(spec));
+        BmpFields fields{2, 2, c.bitCount, 0, 40, palette, c.countField, {}, paddedRows({{0, 0}, {c.pixel, 0}})};
+        const Decoded d = decode(buildBmp(fields));
         ASSERT_EQ(d.result, 0);
         EXPECT_EQ(d.texels[0], c.want);
     }
@@ -322,8 +322,8 @@ TEST(ParseBmpImage, RefusesUnsupportedDepthsAndMasks) {
         {"15 bits", 15, 0, {}},
     };
     for (const Case& c : cases) {
-        BmpSpec spec{2, 2, c.bitCount, c.compression, 40, {}, 0, c.masks, rows};
-        Bytes file = buildBmp(spec);
+        BmpFields fields{2, 2, c.bitCount, c.compression, 40, {}, 0, c.masks, rows};
+        Bytes file = buildBmp(fields);
         if (c.masks.empty() && c.compression == 3) file.resize(60);  // ends inside the masks
         EXPECT_EQ(decode(file).result, -1) << c.what;
     }
@@ -380,8 +380,8 @@ TEST(ParseBmpImage, DecodesRle8Commands) {
     };
     for (const RleCase& c : cases) {
         SCOPED_TRACE(c.what);
-        BmpSpec spec{4, 4, 8, 1, 40, runPalette(32), 0xffffffff, {}, c.data};
-        const Decoded d = decode(buildBmp(spec));
+        BmpFields fields{4, 4, 8, 1, 40, runPalette(32), 0xffffffff, {}, c.data};
+        const Decoded d = decode(buildBmp(fields));
         ASSERT_EQ(d.result, 0);
         EXPECT_EQ(d.texels, indexImage(c.want));
     }
@@ -399,16 +399,16 @@ TEST(ParseBmpImage, DecodesRle4Commands) {
     };
     for (const RleCase& c : cases) {
         SCOPED_TRACE(c.what);
-        BmpSpec spec{4, 4, 4, 2, 40, runPalette(16), 0xffffffff, {}, c.data};
-        const Decoded d = decode(buildBmp(spec));
+        BmpFields fields{4, 4, 4, 2, 40, runPalette(16), 0xffffffff, {}, c.data};
+        const Decoded d = decode(buildBmp(fields));
         ASSERT_EQ(d.result, 0);
         EXPECT_EQ(d.texels, indexImage(c.want));
     }
 }
 
 TEST(ParseBmpImage, RleDataOffsetRules) {
-    BmpSpec spec{4, 4, 8, 1, 40, runPalette(4), 0xffffffff, {}, {}};
-    Bytes file = buildBmp(spec);  // data offset == file size: no runs at all
+    BmpFields fields{4, 4, 8, 1, 40, runPalette(4), 0xffffffff, {}, {}};
+    Bytes file = buildBmp(fields);  // data offset == file size: no runs at all
     Decoded d = decode(file);
     ASSERT_EQ(d.result, 0);
     EXPECT_EQ(d.texels, indexImage({"0000", "0000", "0000", "0000"}));
@@ -430,8 +430,8 @@ TEST(ParseBmpImage, RandomRunLengthDataStaysInside) {
         const bool fourBit = round & 1;
         Bytes data(next() % 64);
         for (unsigned char& b : data) b = next() % 4 == 0 ? next() % 4 : next();
-        BmpSpec spec{8, 4, fourBit ? 4 : 8, fourBit ? 2u : 1u, 40, runPalette(fourBit ? 16 : 32), 0xffffffff, {}, data};
-        const Bytes file = buildBmp(spec);
+        BmpFields fields{8, 4, fourBit ? 4 : 8, fourBit ? 2u : 1u, 40, runPalette(fourBit ? 16 : 32), 0xffffffff, {}, data};
+        const Bytes file = buildBmp(fields);
         const Decoded d = decode(file);
         ASSERT_EQ(d.result, 0) << "round " << round;
     }

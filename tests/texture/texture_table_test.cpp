@@ -19,7 +19,7 @@
 namespace {
 
 using bmptest::Bytes;
-using bmptest::BmpSpec;
+using bmptest::BmpFields;
 using bmptest::buildBmp;
 using bmptest::paddedRows;
 
