@@ -2,6 +2,8 @@
 // chosen by hand.
 #include <gtest/gtest.h>
 
+#include <climits>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -125,6 +127,34 @@ TEST(Clipper, KeepsEveryRowInRangeForExtremeCoordinates) {
             ASSERT_LE(m, CLIP_POINT_CAPACITY);
             for (int i = 0; i < m; ++i) EXPECT_TRUE(out[i].y >= 0 && out[i].y <= 47) << describe(out, m);
         }
+}
+
+TEST(Clipper, KeepsRandomPolygonsWithinTheRowsAndItsBuffers) {
+    std::mt19937 rng(77);
+    const auto coordinate = [&](std::int32_t extent) -> std::int32_t {
+        switch (rng() % 5) {
+        case 0: return static_cast<std::int32_t>(rng() % (extent + 41)) - 20;
+        case 1: return static_cast<std::int32_t>(rng() % 4001) - 2000;
+        case 2: return static_cast<std::int32_t>(rng());
+        case 3: return rng() % 2 ? INT_MAX - static_cast<std::int32_t>(rng() % 3) : INT_MIN + static_cast<std::int32_t>(rng() % 3);
+        default: return static_cast<std::int32_t>(rng() % (1 << 26)) - (1 << 25);
+        }
+    };
+    for (int trial = 0; trial < 20000; ++trial) {
+        const int n = 3 + static_cast<int>(rng() % 2);
+        RasterPoint<1> in[4];
+        for (int i = 0; i < n; ++i) in[i] = {coordinate(64), coordinate(48), {static_cast<std::int32_t>(rng())}};
+        const ClipDivisor divisor = rng() % 2 ? ClipDivisor::Plain : ClipDivisor::Enlarged;
+        RasterPoint<1> out[CLIP_POINT_CAPACITY];
+        const int m = clipPolygon(in, n, out, divisor, SMALL);
+        bool inRange = m >= 0 && m <= 2 * 2 * n;
+        for (int i = 0; i < m; ++i) inRange = inRange && out[i].y >= 0 && out[i].y <= 47;
+        walkPolygon(out, m, [&](std::int32_t row, const EdgeValues<1>&, const EdgeValues<1>&) {
+            inRange = inRange && row >= 0 && row <= 47;
+        });
+        ASSERT_TRUE(inRange) << "trial " << trial << (divisor == ClipDivisor::Plain ? " plain " : " enlarged ")
+                             << describe(in, n) << " -> " << describe(out, m);
+    }
 }
 
 TEST(EdgeWalk, FillsTheWorkedTriangle) {
