@@ -1,0 +1,38 @@
+# One command-line case of vantir-replay; see CMakeLists.txt.
+file(REMOVE_RECURSE "${WORK_DIR}")
+file(MAKE_DIRECTORY "${WORK_DIR}/data")
+
+if(CASE STREQUAL "malformed")
+  # Line 3 is bad; nothing may run, so no output directory appears.
+  file(WRITE "${WORK_DIR}/bad.replay" "client 64 48\n# fine so far\nmove 1\nshot never\n")
+  execute_process(COMMAND "${REPLAY}" bad.replay out WORKING_DIRECTORY "${WORK_DIR}"
+                  RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
+  if(rc EQUAL 0 OR NOT err MATCHES "bad.replay:3: " OR NOT out STREQUAL "" OR EXISTS "${WORK_DIR}/out")
+    message(FATAL_ERROR "malformed script: rc=${rc} out=[${out}] err=[${err}]")
+  endif()
+elseif(CASE STREQUAL "usage")
+  execute_process(COMMAND "${REPLAY}" only-one WORKING_DIRECTORY "${WORK_DIR}" RESULT_VARIABLE rc ERROR_VARIABLE err)
+  if(rc EQUAL 0 OR NOT err MATCHES "usage")
+    message(FATAL_ERROR "usage: rc=${rc} err=[${err}]")
+  endif()
+  execute_process(COMMAND "${REPLAY}" missing.replay out WORKING_DIRECTORY "${WORK_DIR}" RESULT_VARIABLE rc)
+  if(rc EQUAL 0)
+    message(FATAL_ERROR "a missing script must fail")
+  endif()
+elseif(CASE STREQUAL "shot")
+  # The relative output directory is resolved before the program changes into data/.
+  file(WRITE "${WORK_DIR}/one.replay" "client 64 48\nidle 1\nshot first\nchar 27\nidle 1\nshot never\n")
+  execute_process(COMMAND "${REPLAY}" one.replay out WORKING_DIRECTORY "${WORK_DIR}"
+                  RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
+  if(NOT rc EQUAL 0 OR NOT out MATCHES "^first 64x47 [0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f]\n$")
+    message(FATAL_ERROR "shot: rc=${rc} out=[${out}] err=[${err}]")
+  endif()
+  file(SIZE "${WORK_DIR}/out/first.bmp" size)
+  math(EXPR expected "54 + 128 * 47")
+  if(NOT size EQUAL expected)
+    message(FATAL_ERROR "first.bmp has ${size} bytes, not ${expected}")
+  endif()
+  if(NOT err MATCHES "ended before 1 of the shots")
+    message(FATAL_ERROR "the shot after Escape must be reported as not taken: [${err}]")
+  endif()
+endif()
