@@ -242,9 +242,15 @@ void insertCallbackSlots() {
 int dispatchPrimitives(DisplayList* list) {
     if (orderingTable == nullptr) return 0;
     const ListArrays arrays = listArrays(list);
+    // No chain can hold more entries than there are places for records and
+    // slots; the bound keeps a table filed twice without a dispatch (a chain
+    // that loops back on itself) from hanging the frame.
+    std::uint32_t visitsLeft = CALLBACK_SLOT_COUNT;
+    if (usable(list) && list->primitiveEnd > list->firstPrimitive)
+        visitsLeft += (list->primitiveEnd - list->firstPrimitive) / PRIMITIVE_HEADER_BYTES;
     for (std::int32_t b = ORDERING_TABLE_SIZE - 1; b >= 0; --b) {
         std::uint32_t link = orderingTable[b];
-        while (link != PRIM_LINK_NONE) {
+        for (; link != PRIM_LINK_NONE && visitsLeft > 0; --visitsLeft) {
             if (link & PRIM_LINK_CALLBACK_SLOT) {
                 const std::uint32_t k = link & ~PRIM_LINK_CALLBACK_SLOT;
                 if (callbackSlots == nullptr || k >= CALLBACK_SLOT_COUNT) break;

@@ -367,6 +367,19 @@ TEST_F(Ordering, StopsAtRecordsThatDoNotFit) {
     EXPECT_TRUE(screen.guardsIntact());
 }
 
+TEST_F(Ordering, SurvivesATableFiledTwice) {
+    TestScreen screen(64, 48);
+    vertex(1) = {10, 10, 5, 0};
+    vertex(2) = {40, 10, 5, 0};
+    vertex(3) = {10, 40, 5, 0};
+    add(PRIM_FLAT_TRI, {0, 1, 2, 3, 1});
+    sortPrimitives(list_);
+    sortPrimitives(list_);  // the record now links to itself
+    dispatchPrimitives(list_);
+    EXPECT_TRUE(tableEmpty());
+    EXPECT_EQ(screen.at(15, 15), list_->colourTable[1]);
+}
+
 // Random primitives of every code, on and far off screen, through the whole
 // sort and dispatch: nothing outside the back buffer may change.
 std::int32_t randomCoordinate(std::mt19937& rng, std::int32_t extent) {
