@@ -93,6 +93,14 @@ bool clipAxis(std::int64_t& dest, std::int64_t& source, std::int64_t& length, st
 
 }  // namespace
 
+// A program that quits without destroying its window (Escape) leaves its
+// objects to the end of the process; free them then, before leak checks run.
+namespace {
+struct ReleaseAtExit {
+    ~ReleaseAtExit() { gdiResetState(); }
+} releaseAtExit;
+}  // namespace
+
 // ---- Core links -------------------------------------------------------------
 
 void gdiResetState() {
@@ -180,11 +188,12 @@ HBITMAP CreateDIBSection(HDC, const BITMAPINFO* info, UINT usage, void** bits, H
         h.biHeight == 0 || (h.biCompression != BI_RGB && !bitfields))
         return nullptr;
 
-    // Rows are padded to whole 32-bit words; 64-bit arithmetic cannot overflow
-    // for any 32-bit width, height and depth.
+    // Rows are padded to whole 32-bit words. The stride fits 64 bits for any
+    // 32-bit width and depth; the total is checked by division, not computed.
     const std::int64_t rows = h.biHeight < 0 ? -static_cast<std::int64_t>(h.biHeight) : h.biHeight;
     const std::int64_t stride = (static_cast<std::int64_t>(h.biWidth) * h.biBitCount + 31) / 32 * 4;
-    if (stride * rows > static_cast<std::int64_t>(MAX_DIB_BYTES)) return nullptr;
+    constexpr auto limit = static_cast<std::int64_t>(MAX_DIB_BYTES);
+    if (stride > limit || rows > limit / stride) return nullptr;
     if (failDibs > 0) {
         --failDibs;
         return nullptr;
