@@ -50,10 +50,10 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "vantir-fuzz-corpus: cannot read %s\n", file.c_str());
             return 1;
         }
+        std::fprintf(stderr, "%s\n", file.filename().c_str());  // names the input a crash came from
         // An exact-size copy, so that a read one byte past the input is caught.
         auto copy = std::make_unique<std::uint8_t[]>(bytes.size() + (bytes.empty() ? 1 : 0));
-        std::memcpy(copy.get(), bytes.data(), bytes.size());
-        std::fprintf(stderr, "%s\n", file.filename().c_str());  // names the input a crash came from
+        if (!bytes.empty()) std::memcpy(copy.get(), bytes.data(), bytes.size());
         target(copy.get(), bytes.size());
     }
     std::printf("%s: %zu inputs\n", argv[1], files.size());
