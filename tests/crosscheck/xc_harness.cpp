@@ -1,0 +1,216 @@
+// Draws polygons read from standard input with the engine's rasterizers and
+// writes the resulting buffers to standard output, for the cross-check
+// against the independent model (xc_check.py polys).
+//
+// Input, one command per line:
+//   case W H BGKIND BGVAL WS HS TEXSEED TEXMASK
+//       a W x H drawing area (W x (H + 1) pixels, the extra row must stay
+//       untouched); background: BGKIND 0 = every pixel BGVAL, 1 = hashed
+//       with seed BGVAL; a 2^WS x 2^HS texture hashed with TEXSEED, texels
+//       masked with TEXMASK.
+//   F n x0 y0 ... colour                 flat triangle (n = 3) or quad (n = 4)
+//   S mode n x0 y0 r0 g0 b0 ...          shaded, mode 0 opaque, 1 additive
+//   T mode n x0 y0 u0 v0 ...             textured, mode 0 copy, 1 add, 2 half
+//   R x y w h colour                     rectangle outline
+//   end
+//       writes the W x (H + 1) pixels as little-endian 16-bit values, then
+//       one byte: 0 when the guard zones around the buffer are untouched.
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <iostream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "render/primitive.h"
+#include "render/raster/flat.h"
+#include "render/raster/raster_target.h"
+#include "render/raster/rect_outline.h"
+#include "render/raster/shaded.h"
+#include "render/raster/textured.h"
+#include "texture/texture.h"
+#include "video/back_buffer.h"
+
+namespace {
+
+// Shared with the model: a small integer hash for backgrounds and texels.
+std::uint32_t mix(std::uint32_t i, std::uint32_t seed) {
+    std::uint32_t x = i * 0x9E3779B1u + seed * 0x85EBCA77u + 0x165667B1u;
+    x ^= x >> 15;
+    x *= 0x2C1B3C6Du;
+    x ^= x >> 12;
+    x *= 0x297A2D39u;
+    x ^= x >> 15;
+    return x;
+}
+
+constexpr std::size_t GUARD = 256;
+constexpr Rgb555 GUARD_VALUE = 0xA5C3;
+
+struct Case {
+    std::int32_t width = 0, height = 0;
+    std::vector<Rgb555> block;  // guard, W x (H + 1) pixels, guard
+    int texture = -1;
+};
+
+Rgb555* pixelsOf(Case& c) { return c.block.data() + GUARD; }
+
+bool startCase(Case& c, std::istringstream& in) {
+    std::int64_t w, h, bgKind, bgValue, ws, hs, texSeed, texMask;
+    if (!(in >> w >> h >> bgKind >> bgValue >> ws >> hs >> texSeed >> texMask)) return false;
+    c.width = static_cast<std::int32_t>(w);
+    c.height = static_cast<std::int32_t>(h);
+    const std::size_t count = static_cast<std::size_t>(w) * static_cast<std::size_t>(h + 1);
+    c.block.assign(count + 2 * GUARD, GUARD_VALUE);
+    Rgb555* pixels = pixelsOf(c);
+    for (std::size_t i = 0; i < count; ++i) {
+        pixels[i] = bgKind == 0 ? static_cast<Rgb555>(bgValue)
+                                : static_cast<Rgb555>(mix(static_cast<std::uint32_t>(i),
+                                                          static_cast<std::uint32_t>(bgValue)));
+    }
+    setBackBuffer(pixels, c.width, c.height);
+    setClipRect();
+    std::vector<Rgb555> texels(std::size_t{1} << (ws + hs));
+    for (std::size_t i = 0; i < texels.size(); ++i) {
+        texels[i] = static_cast<Rgb555>(mix(static_cast<std::uint32_t>(i), static_cast<std::uint32_t>(texSeed)) &
+                                         static_cast<std::uint32_t>(texMask));
+    }
+    c.texture = installTexture("crosscheck", static_cast<int>(ws), static_cast<int>(hs), texels.data());
+    return c.texture >= 0;
+}
+
+void endCase(Case& c) {
+    bool guardsIntact = true;
+    const std::size_t count = static_cast<std::size_t>(c.width) * static_cast<std::size_t>(c.height + 1);
+    for (std::size_t i = 0; i < GUARD; ++i) {
+        if (c.block[i] != GUARD_VALUE || c.block[GUARD + count + i] != GUARD_VALUE) guardsIntact = false;
+    }
+    std::vector<unsigned char> bytes(count * 2 + 1);
+    const Rgb555* pixels = pixelsOf(c);
+    for (std::size_t i = 0; i < count; ++i) {
+        bytes[2 * i] = static_cast<unsigned char>(pixels[i] & 0xff);
+        bytes[2 * i + 1] = static_cast<unsigned char>(pixels[i] >> 8);
+    }
+    bytes[count * 2] = guardsIntact ? 0 : 1;
+    std::fwrite(bytes.data(), 1, bytes.size(), stdout);
+    std::fflush(stdout);
+    releaseTexture(c.texture);
+    c.texture = -1;
+}
+
+bool readInts(std::istringstream& in, std::int32_t* out, int n) {
+    for (int i = 0; i < n; ++i) {
+        std::int64_t v;
+        if (!(in >> v)) return false;
+        out[i] = static_cast<std::int32_t>(v);
+    }
+    return true;
+}
+
+bool drawFlat(std::istringstream& in) {
+    std::int32_t n;
+    if (!readInts(in, &n, 1) || (n != 3 && n != 4)) return false;
+    ProjectedVertex v[4] = {};
+    for (int i = 0; i < n; ++i) {
+        if (!readInts(in, &v[i].x, 2)) return false;
+    }
+    std::int32_t colour;
+    if (!readInts(in, &colour, 1)) return false;
+    if (n == 3) {
+        drawFlatTriangle(&v[0], &v[1], &v[2], colour);
+    } else {
+        drawFlatQuad(&v[0], &v[1], &v[2], &v[3], colour);
+    }
+    return true;
+}
+
+bool drawShaded(std::istringstream& in) {
+    std::int32_t head[2];
+    if (!readInts(in, head, 2) || (head[1] != 3 && head[1] != 4)) return false;
+    const std::int32_t mode = head[0], n = head[1];
+    ProjectedVertex v[4] = {};
+    ColourRecord c[4] = {};
+    for (int i = 0; i < n; ++i) {
+        if (!readInts(in, &v[i].x, 2) || !readInts(in, &c[i].red, 3)) return false;
+    }
+    if (n == 3) {
+        (mode == 0 ? drawShadedTriangle : drawShadedTriangleAdd)(&v[0], &v[1], &v[2], &c[0], &c[1], &c[2]);
+    } else {
+        (mode == 0 ? drawShadedQuad : drawShadedQuadAdd)(&v[0], &v[1], &v[2], &v[3], &c[0], &c[1], &c[2], &c[3]);
+    }
+    return true;
+}
+
+bool drawTextured(std::istringstream& in, int texture) {
+    std::int32_t head[2];
+    if (!readInts(in, head, 2) || (head[1] != 3 && head[1] != 4) || head[0] < 0 || head[0] > 2) return false;
+    const std::int32_t mode = head[0], n = head[1];
+    ProjectedVertex v[4] = {};
+    TexCoord t[4] = {};
+    for (int i = 0; i < n; ++i) {
+        if (!readInts(in, &v[i].x, 2) || !readInts(in, &t[i].u, 2)) return false;
+    }
+    using Tri = void (*)(const ProjectedVertex*, const ProjectedVertex*, const ProjectedVertex*, const TexCoord*,
+                         const TexCoord*, const TexCoord*, std::int32_t);
+    using Quad = void (*)(const ProjectedVertex*, const ProjectedVertex*, const ProjectedVertex*,
+                          const ProjectedVertex*, const TexCoord*, const TexCoord*, const TexCoord*,
+                          const TexCoord*, std::int32_t);
+    const Tri tris[3] = {drawTexTriangle, drawTexTriangleAdd, drawTexTriangleHalf};
+    const Quad quads[3] = {drawTexQuad, drawTexQuadAdd, drawTexQuadHalf};
+    if (n == 3) {
+        tris[mode](&v[0], &v[1], &v[2], &t[0], &t[1], &t[2], texture);
+    } else {
+        quads[mode](&v[0], &v[1], &v[2], &v[3], &t[0], &t[1], &t[2], &t[3], texture);
+    }
+    return true;
+}
+
+bool drawRect(std::istringstream& in) {
+    std::int32_t r[5];
+    if (!readInts(in, r, 5)) return false;
+    drawRectOutline(r[0], r[1], r[2], r[3], r[4]);
+    return true;
+}
+
+}  // namespace
+
+int main() {
+    if (initTextures() < 0) return 2;
+    Case current;
+    bool open = false;
+    std::string line;
+    int lineNumber = 0;
+    while (std::getline(std::cin, line)) {
+        ++lineNumber;
+        std::istringstream in(line);
+        std::string word;
+        if (!(in >> word)) continue;
+        bool ok = true;
+        if (word == "case") {
+            ok = !open && startCase(current, in);
+            open = ok;
+        } else if (!open) {
+            ok = false;
+        } else if (word == "end") {
+            endCase(current);
+            open = false;
+        } else if (word == "F") {
+            ok = drawFlat(in);
+        } else if (word == "S") {
+            ok = drawShaded(in);
+        } else if (word == "T") {
+            ok = drawTextured(in, current.texture);
+        } else if (word == "R") {
+            ok = drawRect(in);
+        } else {
+            ok = false;
+        }
+        if (!ok) {
+            std::fprintf(stderr, "xc-harness: bad line %d: %s\n", lineNumber, line.c_str());
+            return 1;
+        }
+    }
+    releaseTextures();
+    return 0;
+}
