@@ -52,6 +52,10 @@ def _point(rng, kind, W, H):
         xs = [-2, -1, 0, 1, W // 2, W - 2, W - 1, W, W + 1]
         ys = [-2, -1, 0, 1, H // 2, H - 2, H - 1, H, H + 1]
         return (rng.choice(xs), rng.choice(ys))
+    if kind == 'extreme':
+        def big():
+            return rng.choice([rng.randint(-2**31, 2**31 - 1), rng.randint(-2**24, 2**24), -2**31, 2**31 - 1])
+        return (big(), big())
     if kind == 'far':
         return (rng.randint(-20 * W, 20 * W), rng.randint(-20 * H, 20 * H))
     return (rng.randint(-1000000, 1000000), rng.randint(-1000000, 1000000))
@@ -60,7 +64,7 @@ def _point(rng, kind, W, H):
 def _shape(rng, n, W, H):
     """n corners of one of many kinds of polygon."""
     kind = rng.choice(['inside', 'inside', 'around', 'around', 'edges', 'far', 'huge',
-                       'convex', 'convex', 'convex', 'contain', 'degenerate'])
+                       'convex', 'convex', 'convex', 'contain', 'degenerate'] * 4 + ['extreme'])
     if kind == 'convex':
         sub = rng.choice(['inside', 'around', 'far', 'huge', 'edges'])
         for _ in range(20):
@@ -109,7 +113,9 @@ def _texcoord(rng, kind):
         return (rng.randint(0, 256), rng.randint(0, 256))
     if kind == 'wide':
         return (rng.randint(-1024, 1024), rng.randint(-1024, 1024))
-    return (rng.randint(-32767, 32767), rng.randint(-32767, 32767))
+    if kind == 'large':
+        return (rng.randint(-32767, 32767), rng.randint(-32767, 32767))
+    return (rng.randint(-2**31, 2**31 - 1), rng.randint(-2**31, 2**31 - 1))
 
 
 def _colour(rng, kind):
@@ -117,7 +123,9 @@ def _colour(rng, kind):
         return tuple(rng.randint(0, 255) for _ in range(3))
     if kind == 'extreme':
         return tuple(rng.choice([0, 255]) for _ in range(3))
-    return tuple(rng.randint(-300, 600) for _ in range(3))
+    if kind == 'wild':
+        return tuple(rng.randint(-300, 600) for _ in range(3))
+    return tuple(rng.randint(-2**31, 2**31 - 1) for _ in range(3))
 
 
 def generate(rng):
@@ -133,19 +141,20 @@ def generate(rng):
         family = rng.choice(['F', 'S0', 'S1', 'T0', 'T1', 'T2', 'R'])
         n = rng.choice([3, 4])
         if family == 'R':
-            x, y = _point(rng, rng.choice(['inside', 'around', 'edges', 'far']), W, H)
-            commands.append(('R', x, y, rng.choice([0, 1, 50, rng.randint(-W, 2 * W)]),
-                             rng.choice([0, 1, 50, rng.randint(-H, 2 * H)]), rng.randint(0, 0xFFFF)))
+            x, y = _point(rng, rng.choice(['inside', 'around', 'edges', 'far', 'extreme']), W, H)
+            ew, eh = _point(rng, 'extreme', W, H)
+            commands.append(('R', x, y, rng.choice([0, 1, 50, rng.randint(-W, 2 * W), ew]),
+                             rng.choice([0, 1, 50, rng.randint(-H, 2 * H), eh]), rng.randint(0, 0xFFFF)))
             continue
         pts = _shape(rng, n, W, H)
         if family == 'F':
             colour = rng.choice([rng.randint(0, 0xFFFF), rng.randint(-2**31, 2**31 - 1)])
             commands.append(('F', n, pts, colour))
         elif family[0] == 'S':
-            ck = rng.choice(['normal', 'normal', 'extreme', 'wild'])
+            ck = rng.choice(['normal', 'normal', 'extreme', 'wild', 'normal', 'normal', 'extreme', 'wild', 'huge'])
             commands.append(('S', int(family[1]), n, pts, [_colour(rng, ck) for _ in range(n)]))
         else:
-            tk = rng.choice(['unit', 'unit', 'wide', 'large'])
+            tk = rng.choice(['unit', 'unit', 'wide', 'large', 'unit', 'unit', 'wide', 'large', 'huge'])
             commands.append(('T', int(family[1]), n, pts, [_texcoord(rng, tk) for _ in range(n)]))
     return header, commands
 
@@ -250,4 +259,95 @@ def run(harness, seed, cases, max_report):
                 for line in format_case(h, c).splitlines():
                     print('    ' + line)
                 print('  ' + '; '.join(differences(h, px2, ok2, model_case(h, c))))
+    return failures
+
+
+# ---------------------------------------------------------------------------
+# Display-list cases: depth ordering, back faces and the dispatch table
+
+LIST_CODES = [3, 4, 11, 12, 27, 28, 59, 60, 67, 68, 83, 84, 81, 2, 19, 51, 75, 91, 5, 0, 7]
+
+
+def generate_list(rng):
+    W = rng.choice([16, 64, 100, 128, 200])
+    H = rng.choice([16, 47, 64, 100])
+    header = (W, H, 1, rng.randint(0, M32), rng.randint(1, 8), rng.randint(1, 8), rng.randint(0, M32),
+              rng.choice([0x7FFF, 0xFFFF]))
+    nv = rng.randint(3, 24)
+    zs = [rng.randint(-300, 4300) for _ in range(3)] + [0, 1, 4095, 4096, -1, 40000 // 3]
+    verts = []
+    for _ in range(nv):
+        x, y = _point(rng, rng.choice(['inside', 'inside', 'around', 'edges']), W, H)
+        z = rng.choice(zs) if rng.random() < 0.7 else rng.randint(-600, 45000)
+        verts.append((x, y, z, -1 if rng.random() < 0.08 else 0))
+    colours = [_colour(rng, rng.choice(['normal', 'wild'])) for _ in range(rng.randint(0, 6))]
+    uvs = [_texcoord(rng, rng.choice(['unit', 'wide'])) for _ in range(rng.randint(0, 8))]
+    prims = []
+    for _ in range(rng.randint(1, 12)):
+        code = rng.choice(LIST_CODES)
+        cw = code | (0x200 if rng.random() < 0.3 else 0)
+        if code == 81:
+            cw |= (rng.randint(-2, 5) & 0xFFFF) << 16
+        s = [rng.randrange(nv) for _ in range(13)]
+        if code in vmodel.TEXTURED_MODES:
+            s[0] = 0
+            for k in range(7, 13):
+                s[k] = rng.randrange(len(uvs) + 3)
+        if code in (3, 4):
+            s[4 if code == 3 else 5] = rng.randrange(len(colours) + 3)
+        if code in vmodel.SHADED_MODES:
+            for k in range(4, 9):
+                s[k] = rng.randrange(len(colours) + 3)
+        prims.append({'code_word': cw, 'depth': rng.choice([0, 7, 100]), 'bias': rng.choice([0, 0, 0, 5, -3]),
+                      's': s})
+    return header, (verts, colours, uvs, prims)
+
+
+def format_list(header, body):
+    verts, colours, uvs, prims = body
+    lines = ['list ' + ' '.join(str(v) for v in header)]
+    lines += ['V %d %d %d %d' % v for v in verts]
+    lines += ['C %d %d %d' % c for c in colours]
+    lines += ['U %d %d' % t for t in uvs]
+    lines += ['P %d %d %d %s' % (p['code_word'], p['depth'], p['bias'], ' '.join(str(v) for v in p['s']))
+              for p in prims]
+    lines.append('end')
+    return '\n'.join(lines) + '\n'
+
+
+def model_list(header, body):
+    W, H, bg_kind, bg_val, ws, hs, tex_seed, tex_mask = header
+    verts, colours, uvs, prims = body
+    pixels = [mix(i, bg_val) & 0xFFFF for i in range(W * (H + 1))]
+    target = vmodel.Target(W, H, pixels)
+    texture = (ws, hs, [mix(i, tex_seed) & tex_mask for i in range(1 << (ws + hs))])
+    all_verts = list(verts) + [(0, 0, 0, 0)] * (1500 - len(verts))
+    rows1 = list(colours) + [(0, 0, 0)] * (1200 - len(colours))
+    rows2 = list(uvs) + [(0, 0)] * (1200 - len(uvs))
+    records = [dict(p, s=list(p['s'])) for p in prims]
+    vmodel.draw_display_list(target, all_verts, rows1, rows2, records, texture, [0, 1, 0, 5])
+    return pixels
+
+
+def run_lists(harness, seed, cases, max_report):
+    rng = random.Random(seed)
+    generated = [generate_list(rng) for _ in range(cases)]
+    text = ''.join(format_list(h, b) for h, b in generated)
+    proc = subprocess.run([harness], input=text.encode(), capture_output=True, timeout=600)
+    if proc.returncode != 0:
+        raise RuntimeError('harness exited %d: %s' % (proc.returncode, proc.stderr.decode(errors='replace')))
+    out, at, failures = proc.stdout, 0, 0
+    for k, (header, body) in enumerate(generated):
+        count = header[0] * (header[1] + 1)
+        px = [out[at + 2 * i] | (out[at + 2 * i + 1] << 8) for i in range(count)]
+        ok = out[at + 2 * count] == 0
+        at += 2 * count + 1
+        notes = differences(header, px, ok, model_list(header, body))
+        if notes:
+            failures += 1
+            if failures <= max_report:
+                print('MISMATCH in list case %d: %s' % (k, '; '.join(notes)))
+                print('  reproducer (feed to vantir-xc-harness):')
+                for line in format_list(header, body).splitlines():
+                    print('    ' + line)
     return failures

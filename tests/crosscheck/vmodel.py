@@ -449,18 +449,20 @@ def draw_textured(target, verts, uvs, texture, mode):
 # Rectangle outline
 
 def draw_rect_outline(target, x, y, w, h, colour):
+    """The far corner (x + w, y + h) is taken without 32-bit wrap-around: a
+    corner beyond 2^31 must not come back onto the screen as a stray run."""
     W, H = target.width, target.height
     pix = target.pixels
     c = colour & 0xFFFF
     x0 = max(x, 0)
-    n = min(w32(x + w), W) - x0
+    n = min(x + w, W) - x0
     y0 = max(y, 0)
-    cnt = min(w32(y + h), H) - y0
+    cnt = min(y + h, H) - y0
     if n > 0:
         if 0 <= y <= H - 1:
             for i in range(n):
                 pix[y * W + x0 + i] = c
-        yb = w32(y + h)
+        yb = y + h
         if 0 <= yb <= H - 1:
             for i in range(n):
                 pix[yb * W + x0 + i] = c
@@ -468,7 +470,7 @@ def draw_rect_outline(target, x, y, w, h, colour):
         if 0 <= x <= W - 1:
             for j in range(cnt):
                 pix[(y0 + j) * W + x] = c
-        xr = w32(x + w)
+        xr = x + w
         if 0 <= xr <= W - 1:
             for j in range(cnt):
                 pix[(y0 + j) * W + xr] = c
@@ -653,3 +655,71 @@ class ReplayModel:
             else:
                 raise ValueError('unknown command: ' + line)
         return shots
+
+
+# ---------------------------------------------------------------------------
+# Depth ordering and dispatch of a display list
+
+def sign16(v):
+    v &= 0xFFFF
+    return v - 0x10000 if v & 0x8000 else v
+
+
+TEXTURED_MODES = {11: (3, COPY), 12: (4, COPY), 27: (3, ADD), 28: (4, ADD), 59: (3, HALF), 60: (4, HALF)}
+SHADED_MODES = {67: (3, False), 68: (4, False), 83: (3, True), 84: (4, True)}
+
+
+def draw_display_list(target, verts, colour_records, texcoords, prims, texture, sprite_kinds):
+    """verts: projected (x, y, z, clip) by index; colour_records and texcoords:
+    the full row arrays (zero past what was appended); prims: dicts with
+    code_word, depth, bias and s (13 signed 16-bit fields), in creation order."""
+    colour_table = [((r >> 3) & 31) << 10 | ((g >> 3) & 31) << 5 | ((b >> 3) & 31)
+                    for r, g, b in colour_records]
+    buckets = [[] for _ in range(4096)]
+    for p in prims:
+        cw, s = p['code_word'], p['s']
+        if cw & 0x200:
+            a, b, d = verts[s[1]], verts[s[2]], verts[s[3]]
+            cross = w32(mul(w32(b[0] - a[0]), w32(d[1] - b[1])) - mul(w32(b[1] - a[1]), w32(d[0] - b[0])))
+            if cross < 0:
+                continue
+        n = cw & 7
+        depth = p['depth']
+        used = {1: [s[0]], 2: s[1:3], 3: s[1:4], 4: s[1:5]}.get(n)
+        if used is not None:
+            vs = [verts[i] for i in used]
+            if any(v[3] == -1 for v in vs):
+                depth = 4096
+            elif n == 1:
+                depth = vs[0][2]
+            elif n == 2:
+                depth = w32(vs[0][2] + vs[1][2]) >> 1
+            elif n == 3:
+                depth = tdiv(w32(vs[0][2] + vs[1][2] + vs[2][2]), 3)
+            else:
+                depth = w32(vs[0][2] + vs[1][2] + vs[2][2] + vs[3][2]) >> 2
+        p['depth'] = depth = sign16(depth)
+        bucket = depth + sign16(p['bias'])
+        if 0 <= bucket <= 4095:
+            buckets[bucket].append(p)
+    for b in range(4095, -1, -1):
+        for p in reversed(buckets[b]):
+            code, s = p['code_word'] & 0xFF, p['s']
+            xy = lambda idx: [(verts[i][0], verts[i][1]) for i in idx]
+            if code == 3:
+                draw_flat(target, xy(s[1:4]), colour_table[s[4]])
+            elif code == 4:
+                draw_flat(target, xy(s[1:5]), colour_table[s[5]])
+            elif code in TEXTURED_MODES:
+                n, mode = TEXTURED_MODES[code]
+                tc = s[7:10] if n == 3 else s[9:13]
+                draw_textured(target, xy(s[1:1 + n]), [texcoords[i] for i in tc], texture, mode)
+            elif code in SHADED_MODES:
+                n, additive = SHADED_MODES[code]
+                cr = s[4:7] if n == 3 else s[5:9]
+                draw_shaded(target, xy(s[1:1 + n]), [colour_records[i] for i in cr], additive)
+            elif code == 81:
+                index = sign16(p['code_word'] >> 16)
+                if 0 <= index < len(sprite_kinds) and sprite_kinds[index] == 0:
+                    v = verts[s[0]]
+                    draw_rect_outline(target, v[0], v[1], 50, 50, 0x7FFF)

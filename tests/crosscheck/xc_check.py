@@ -5,7 +5,8 @@
       runs every replay script and compares every shot pixel by pixel;
       scripts whose name starts with "missing" run without the texture.
   xc_check.py polys --harness BIN [--seed S] [--cases N]
-      draws random polygons of every family in the engine (through the
+      draws random polygons of every family, and random display lists
+      through the ordering table and dispatch, in the engine (through the
       harness) and in the model, and compares the buffers.
 
 Exits 1 on any mismatch, printing a reproducer for each.
@@ -54,9 +55,12 @@ def main():
         return 1 if problems else 0
 
     failures = polys.run(args.harness, args.seed, args.cases, args.max_report)
-    print('polys: %d cases (seed %d), %d mismatching, %.1f s' %
-          (args.cases, args.seed, failures, time.time() - started))
-    return 1 if failures else 0
+    print('polygons: %d cases (seed %d), %d mismatching' % (args.cases, args.seed, failures))
+    list_cases = max(1, args.cases // 3)
+    list_failures = polys.run_lists(args.harness, args.seed, list_cases, args.max_report)
+    print('display lists: %d cases (seed %d), %d mismatching' % (list_cases, args.seed, list_failures))
+    print('%.1f s' % (time.time() - started))
+    return 1 if failures or list_failures else 0
 
 
 if __name__ == '__main__':

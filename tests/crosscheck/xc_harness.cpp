@@ -15,6 +15,18 @@
 //   end
 //       writes the W x (H + 1) pixels as little-endian 16-bit values, then
 //       one byte: 0 when the guard zones around the buffer are untouched.
+//
+// Display-list cases go through the ordering table and the dispatch instead:
+//   list W H BGKIND BGVAL WS HS TEXSEED TEXMASK    as `case`; the texture is slot 0
+//   V x y z clip                         next projected vertex
+//   C r g b                              next colour record (row 1)
+//   U u v                                next texture coordinate (row 2)
+//   P codeWord depth bias s0 ... s12     next 44-byte primitive record
+//   end
+//       converts the colours, sorts and dispatches the list (sprite table:
+//       four entries of kinds 0, 1, 0, 5), then writes the buffer as above.
+//       writes the W x (H + 1) pixels as little-endian 16-bit values, then
+//       one byte: 0 when the guard zones around the buffer are untouched.
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -23,6 +35,8 @@
 #include <string>
 #include <vector>
 
+#include "render/display_list.h"
+#include "render/ordering.h"
 #include "render/primitive.h"
 #include "render/raster/flat.h"
 #include "render/raster/raster_target.h"
@@ -30,9 +44,20 @@
 #include "render/raster/shaded.h"
 #include "render/raster/textured.h"
 #include "texture/texture.h"
+#include "util/alloc.h"
 #include "video/back_buffer.h"
 
 namespace {
+
+bool readIntsFor(std::istringstream& in, std::int32_t* out, int n) {
+    for (int i = 0; i < n; ++i) {
+        std::int64_t v;
+        if (!(in >> v)) return false;
+        out[i] = static_cast<std::int32_t>(v);
+    }
+    return true;
+}
+bool readInts(std::istringstream& in, std::int32_t* out, int n) { return readIntsFor(in, out, n); }
 
 // Shared with the model: a small integer hash for backgrounds and texels.
 std::uint32_t mix(std::uint32_t i, std::uint32_t seed) {
@@ -52,7 +77,70 @@ struct Case {
     std::int32_t width = 0, height = 0;
     std::vector<Rgb555> block;  // guard, W x (H + 1) pixels, guard
     int texture = -1;
+    DisplayList* list = nullptr;  // list cases only
+    int vertexCount = 0;
 };
+
+constexpr std::int32_t ROW_RECORDS = 1200;
+ColourRecord colourRow[ROW_RECORDS];
+TexCoord texCoordRow[ROW_RECORDS];
+const SpriteEntry spriteEntries[4] = {{0, {}}, {1, {}}, {0, {}}, {5, {}}};
+
+bool startList(Case& c) {
+    c.list = createDisplayList(DISPLAY_LIST_PRIMITIVE_BYTES, DISPLAY_LIST_VERTEX_COUNT, DISPLAY_LIST_COLOUR_COUNT,
+                               DISPLAY_LIST_EXTRA_COUNT, DISPLAY_LIST_EXTRA_COUNT);
+    if (isAllOnesAddress(c.list)) return false;
+    setCurrentDisplayList(c.list);
+    setFrameDisplayList(c.list);
+    std::memset(colourRow, 0, sizeof colourRow);
+    std::memset(texCoordRow, 0, sizeof texCoordRow);
+    bindColourArray(colourRow, ROW_RECORDS);
+    bindTexCoordArray(texCoordRow, ROW_RECORDS);
+    c.vertexCount = 0;
+    setSpriteTable(spriteEntries, 4);
+    return c.texture == 0;
+}
+
+bool listCommand(Case& c, const std::string& word, std::istringstream& in) {
+    if (word == "V") {
+        ProjectedVertex* v = projectedVertexAt(c.vertexCount);
+        if (!v || !readIntsFor(in, &v->x, 4)) return false;
+        ++c.vertexCount;
+        return true;
+    }
+    if (word == "C") {
+        ColourRecord r = {};
+        return readIntsFor(in, &r.red, 3) && appendRow(&r, 1) >= 0;
+    }
+    if (word == "U") {
+        TexCoord t = {};
+        return readIntsFor(in, &t.u, 2) && appendRow(&t, 2) >= 0;
+    }
+    if (word == "P") {
+        std::int32_t f[16];
+        if (!readIntsFor(in, f, 16)) return false;
+        Primitive* p = allocPrimitive(TRIANGLE_PRIMITIVE_BYTES);
+        if (!p) return false;
+        p->codeWord = static_cast<std::uint32_t>(f[0]);
+        p->size = TRIANGLE_PRIMITIVE_BYTES;
+        p->link = PRIM_LINK_NONE;
+        p->depth = static_cast<std::int16_t>(f[1]);
+        p->bias = static_cast<std::int16_t>(f[2]);
+        for (int i = 0; i < 13; ++i) p->s[i] = static_cast<std::int16_t>(f[3 + i]);
+        return true;
+    }
+    return false;
+}
+
+void endList(Case& c) {
+    convertColours();
+    drawDisplayList();
+    setFrameDisplayList(nullptr);
+    setCurrentDisplayList(nullptr);
+    setSpriteTable(nullptr, 0);
+    checkedFree(c.list);
+    c.list = nullptr;
+}
 
 Rgb555* pixelsOf(Case& c) { return c.block.data() + GUARD; }
 
@@ -81,6 +169,7 @@ bool startCase(Case& c, std::istringstream& in) {
 }
 
 void endCase(Case& c) {
+    if (c.list) endList(c);
     bool guardsIntact = true;
     const std::size_t count = static_cast<std::size_t>(c.width) * static_cast<std::size_t>(c.height + 1);
     for (std::size_t i = 0; i < GUARD; ++i) {
@@ -97,15 +186,6 @@ void endCase(Case& c) {
     std::fflush(stdout);
     releaseTexture(c.texture);
     c.texture = -1;
-}
-
-bool readInts(std::istringstream& in, std::int32_t* out, int n) {
-    for (int i = 0; i < n; ++i) {
-        std::int64_t v;
-        if (!(in >> v)) return false;
-        out[i] = static_cast<std::int32_t>(v);
-    }
-    return true;
 }
 
 bool drawFlat(std::istringstream& in) {
@@ -176,7 +256,7 @@ bool drawRect(std::istringstream& in) {
 }  // namespace
 
 int main() {
-    if (initTextures() < 0) return 2;
+    if (initTextures() < 0 || initDisplayList() < 0) return 2;
     Case current;
     bool open = false;
     std::string line;
@@ -187,14 +267,16 @@ int main() {
         std::string word;
         if (!(in >> word)) continue;
         bool ok = true;
-        if (word == "case") {
-            ok = !open && startCase(current, in);
+        if (word == "case" || word == "list") {
+            ok = !open && startCase(current, in) && (word == "case" || startList(current));
             open = ok;
         } else if (!open) {
             ok = false;
         } else if (word == "end") {
             endCase(current);
             open = false;
+        } else if (current.list) {
+            ok = listCommand(current, word, in);
         } else if (word == "F") {
             ok = drawFlat(in);
         } else if (word == "S") {
@@ -212,5 +294,6 @@ int main() {
         }
     }
     releaseTextures();
+    releaseDisplayList();
     return 0;
 }
