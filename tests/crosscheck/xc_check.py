@@ -5,7 +5,8 @@
       runs every replay script and compares every shot pixel by pixel;
       scripts whose name starts with "missing" run without the texture.
   xc_check.py polys --harness BIN [--seed S] [--cases N]
-      draws random polygons of every family, and random display lists
+      compares the trig tables and random transforms, draws random
+      polygons of every family, and random display lists
       through the ordering table and dispatch, in the engine (through the
       harness) and in the model, and compares the buffers.
 
@@ -20,6 +21,7 @@ import time
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
 import frames  # noqa: E402
+import mathcheck  # noqa: E402
 import polys  # noqa: E402
 import vmodel  # noqa: E402
 
@@ -59,8 +61,10 @@ def main():
     list_cases = max(1, args.cases // 3)
     list_failures = polys.run_lists(args.harness, args.seed, list_cases, args.max_report)
     print('display lists: %d cases (seed %d), %d mismatching' % (list_cases, args.seed, list_failures))
+    math_failures = mathcheck.run(args.harness, args.seed, args.cases, args.max_report)
+    print('trig tables and transforms: %d poses (seed %d), %d mismatching' % (args.cases, args.seed, math_failures))
     print('%.1f s' % (time.time() - started))
-    return 1 if failures or list_failures else 0
+    return 1 if failures or list_failures or math_failures else 0
 
 
 if __name__ == '__main__':

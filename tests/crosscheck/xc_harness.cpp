@@ -25,6 +25,14 @@
 //   end
 //       converts the colours, sorts and dispatches the list (sprite table:
 //       four entries of kinds 0, 1, 0, 5), then writes the buffer as above.
+//
+// Math, outside cases:
+//   TRIG                                 writes the 1024 sines, then the 1024 cosines
+//   M cx cy px py pz ax ay az sx sy sz tx ty tz bx by bz vx vy vz
+//       writes M = model transform (position p, angles a, scale s), V = view
+//       transform (translation t, angles b, scale 512), L = M x V (16 values
+//       each) and the vertex v through L projected about (cx, cy) (4 values),
+//       all as little-endian 32-bit integers.
 //       writes the W x (H + 1) pixels as little-endian 16-bit values, then
 //       one byte: 0 when the guard zones around the buffer are untouched.
 #include <cstdint>
@@ -35,6 +43,8 @@
 #include <string>
 #include <vector>
 
+#include "math/matrix.h"
+#include "math/trig.h"
 #include "render/display_list.h"
 #include "render/ordering.h"
 #include "render/primitive.h"
@@ -43,6 +53,7 @@
 #include "render/raster/rect_outline.h"
 #include "render/raster/shaded.h"
 #include "render/raster/textured.h"
+#include "scene/transform.h"
 #include "texture/texture.h"
 #include "util/alloc.h"
 #include "video/back_buffer.h"
@@ -253,10 +264,58 @@ bool drawRect(std::istringstream& in) {
     return true;
 }
 
+void writeInts(const std::int32_t* values, std::size_t n) {
+    std::vector<unsigned char> bytes(n * 4);
+    for (std::size_t i = 0; i < n; ++i) {
+        const auto v = static_cast<std::uint32_t>(values[i]);
+        for (int b = 0; b < 4; ++b) bytes[4 * i + b] = static_cast<unsigned char>(v >> (8 * b));
+    }
+    std::fwrite(bytes.data(), 1, bytes.size(), stdout);
+}
+
+void writeTrig() {
+    std::int32_t values[2048];
+    for (int i = 0; i < 1024; ++i) {
+        values[i] = fixSin(i);
+        values[1024 + i] = fixCos(i);
+    }
+    writeInts(values, 2048);
+    std::fflush(stdout);
+}
+
+bool writeTransform(std::istringstream& in) {
+    std::int32_t f[17];
+    if (!readIntsFor(in, f, 17)) return false;
+    const Vec4 position{f[2], f[3], f[4], 0}, angles{f[5], f[6], f[7], 0}, scale{f[8], f[9], f[10], 0};
+    const Vec4 translation{f[11], f[12], f[13], 1}, viewAngles{f[14], f[15], f[16], 1}, unit{512, 512, 512, 1};
+    for (int i = 5; i <= 7; ++i) {
+        if (f[i] < 0 || f[i] > 1023) return false;  // stored angles stay within one turn
+    }
+    for (int i = 14; i <= 16; ++i) {
+        if (f[i] < 0 || f[i] > 1023) return false;
+    }
+    ModelVertex vertex{};
+    if (!readIntsFor(in, &vertex.x, 3)) return false;
+    Matrix m, v, l;
+    matModelTransform(&m, &position, &angles, &scale);
+    matViewTransform(&v, &translation, &viewAngles, &unit);
+    matMultiply(&l, &m, &v);
+    setProjectionCentre(f[0], f[1]);
+    ProjectedVertex out{};
+    transformVertices(1, &out, &vertex, &l);
+    static_assert(sizeof(Matrix) == 64);
+    writeInts(reinterpret_cast<const std::int32_t*>(&m), 16);
+    writeInts(reinterpret_cast<const std::int32_t*>(&v), 16);
+    writeInts(reinterpret_cast<const std::int32_t*>(&l), 16);
+    writeInts(&out.x, 4);
+    std::fflush(stdout);
+    return true;
+}
+
 }  // namespace
 
 int main() {
-    if (initTextures() < 0 || initDisplayList() < 0) return 2;
+    if (initMath() < 0 || initTextures() < 0 || initDisplayList() < 0) return 2;
     Case current;
     bool open = false;
     std::string line;
@@ -267,7 +326,11 @@ int main() {
         std::string word;
         if (!(in >> word)) continue;
         bool ok = true;
-        if (word == "case" || word == "list") {
+        if (!open && word == "TRIG") {
+            writeTrig();
+        } else if (!open && word == "M") {
+            ok = writeTransform(in);
+        } else if (word == "case" || word == "list") {
             ok = !open && startCase(current, in) && (word == "case" || startList(current));
             open = ok;
         } else if (!open) {
@@ -295,5 +358,6 @@ int main() {
     }
     releaseTextures();
     releaseDisplayList();
+    releaseMath();
     return 0;
 }
