@@ -77,3 +77,28 @@ def check_script(replay, script_path, texture_file, texture):
     for (name, w, h, px), (_, target) in zip(engine, model):
         problems += compare_frame(base + ':' + name, w, h, px, target)
     return len(engine), problems
+
+
+def random_script(rng):
+    """A random drag session: client size, moves, button changes, idles, shots."""
+    w = rng.choice([512, rng.randint(2, 700)])
+    h = rng.choice([480, rng.randint(2, 520)])
+    lines = ['client %d %d' % (w, h)]
+    x, y = rng.randint(-50, w + 50), rng.randint(-50, h + 50)
+    shots = 0
+    for _ in range(rng.randint(3, 12)):
+        what = rng.random()
+        if what < 0.5:
+            x += rng.choice([0, rng.randint(-40, 40), rng.randint(-300, 300)])
+            y += rng.choice([0, rng.randint(-40, 40), rng.randint(-300, 300)])
+            lines.append('move %d %d' % (x, y))
+        elif what < 0.65:
+            lines.append('%s %d %d' % (rng.choice(['ldown', 'lup', 'rdown', 'rup']), x, y))
+        else:
+            lines.append('idle %d' % rng.randint(1, 3))
+            if rng.random() < 0.5:
+                lines.append('shot s%d' % shots)
+                shots += 1
+    lines.append('idle 1')
+    lines.append('shot s%d' % shots)
+    return '\n'.join(lines) + '\n'

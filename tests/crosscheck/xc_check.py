@@ -32,7 +32,9 @@ def main():
     f = sub.add_parser('frames')
     f.add_argument('--replay', required=True)
     f.add_argument('--texture', required=True)
-    f.add_argument('scripts', nargs='+')
+    f.add_argument('--random', type=int, default=0, help='also this many random drag scripts')
+    f.add_argument('--seed', type=int, default=1)
+    f.add_argument('scripts', nargs='*')
     p = sub.add_parser('polys')
     p.add_argument('--harness', required=True)
     p.add_argument('--seed', type=int, default=1)
@@ -44,7 +46,19 @@ def main():
     if args.what == 'frames':
         texture = vmodel.load_bmp_8bit(args.texture)
         total, problems = 0, []
-        for script in args.scripts:
+        scripts = list(args.scripts)
+        tmp = None
+        if args.random:
+            import random
+            import tempfile
+            rng = random.Random(args.seed)
+            tmp = tempfile.mkdtemp(prefix='vantir-xc-scripts-')
+            for k in range(args.random):
+                path = os.path.join(tmp, 'random%03d.replay' % k)
+                with open(path, 'w') as out:
+                    out.write(frames.random_script(rng))
+                scripts.append(path)
+        for script in scripts:
             missing = os.path.basename(script).startswith('missing')
             n, probs = frames.check_script(args.replay, script, None if missing else args.texture,
                                            None if missing else texture)
@@ -53,6 +67,11 @@ def main():
             print('%s: %d shots, %s' % (script, n, 'MISMATCH' if probs else 'equal'), flush=True)
         for line in problems:
             print(line)
+        if problems and tmp:
+            print('random scripts kept in ' + tmp)
+        elif tmp:
+            import shutil
+            shutil.rmtree(tmp, ignore_errors=True)
         print('frames: %d shots compared, %d mismatching, %.1f s' % (total, len(problems), time.time() - started))
         return 1 if problems else 0
 
