@@ -5,6 +5,7 @@
 // sorted and dispatched through every rasterizer twice (the second pass on
 // the links the first left behind); nothing may be written outside the back
 // buffer and the ordering table must come back empty.
+#include <algorithm>
 #include <climits>
 #include <cstring>
 
@@ -15,6 +16,10 @@
 #include "render/display_list.h"
 #include "render/ordering.h"
 #include "render/primitive.h"
+#include "render/raster/flat.h"
+#include "render/raster/rect_outline.h"
+#include "render/raster/shaded.h"
+#include "render/raster/textured.h"
 #include "texture/texture.h"
 
 namespace {
@@ -92,6 +97,64 @@ bool addRawRecord(FuzzInput& in, int vertices) {
         std::memcpy(r->s, &handle, sizeof handle);
     }
     return true;
+}
+
+// A record of any requested size: allocPrimitive must refuse what is too
+// short or not whole words, and place what it accepts inside the area.
+bool addSizedRecord(FuzzInput& in, DisplayList* list) {
+    const std::int32_t size = (in.u8() & 1) ? in.s32() : static_cast<std::int32_t>(in.u8());
+    const std::uint32_t before = list->nextFree;
+    Primitive* r = allocPrimitive(size);
+    if (!r) return size >= PRIMITIVE_HEADER_BYTES && size % 4 == 0 ? false : true;  // a full area ends the list
+    fuzzCheck(size >= PRIMITIVE_HEADER_BYTES && size % 4 == 0, "allocPrimitive takes whole records only");
+    const std::uint32_t offset = primitiveOffset(list, r);
+    fuzzCheck(offset == before && offset >= list->firstPrimitive &&
+                  std::uint64_t{offset} + static_cast<std::uint32_t>(size) <= list->primitiveEnd,
+              "allocPrimitive places the record inside the primitive area");
+    r->codeWord = primitiveCode(in);
+    r->size = size;
+    r->link = PRIM_LINK_NONE;
+    r->depth = static_cast<std::int16_t>(in.u8() * 16);
+    const int fields = (size - PRIMITIVE_HEADER_BYTES) / 2;
+    for (int k = 0; k < fields && k < 14; ++k) setField(r, k, index(in, MAX_VERTICES));
+    return true;
+}
+
+// Texture coordinates appended to row 2: refused past a known capacity.
+void appendTexCoordRecords(FuzzInput& in) {
+    TexCoord records[8];
+    const int n = static_cast<int>(in.u8() % 10) - 1;  // -1..8
+    for (TexCoord& t : records) t = TexCoord{in.s16(), in.s16(), 0, 0};
+    const int before = rowCount(2);
+    const int first = appendTexCoords(n, records);
+    const std::int32_t capacity = rowCapacity(2);
+    if (n < 1 || (capacity >= 0 && before + n > capacity)) {
+        fuzzCheck(first == -1 && rowCount(2) == before, "a refused append changes nothing");
+    } else {
+        fuzzCheck(first == before && rowCount(2) == before + n, "an append lands at the row's end");
+    }
+}
+
+// The rasterizers called directly, with corners and values from the input.
+void drawDirectly(FuzzInput& in, const ProjectedVertex* v, int vertices) {
+    const auto V = [&] { return &v[in.u8() % vertices]; };
+    const auto C = [&] { return &colourRow[in.u8() % MAX_COLOURS]; };
+    const auto T = [&] { return &texCoordRow[in.u8() % MAX_TEX_COORDS]; };
+    const std::uint8_t kind = in.u8();
+    switch (kind % 8) {
+    case 0: {
+        const std::int32_t x = in.s32(), y = in.s32(), w = in.s32(), h = in.s32();
+        drawRectOutline(x, y, w, h, in.s32());
+        break;
+    }
+    case 1: drawFlatTriangle(V(), V(), V(), in.s32()); break;
+    case 2: drawFlatQuad(V(), V(), V(), V(), in.s32()); break;
+    case 3: drawShadedTriangle(V(), V(), V(), C(), C(), C()); break;
+    case 4: drawShadedQuadAdd(V(), V(), V(), V(), C(), C(), C(), C()); break;
+    case 5: drawTexTriangleHalf(V(), V(), V(), T(), T(), T(), in.s16()); break;
+    case 6: drawTexQuadAdd(V(), V(), V(), V(), T(), T(), T(), T(), in.s16()); break;
+    default: drawTexQuad(V(), V(), V(), V(), T(), T(), T(), T(), in.s16()); break;
+    }
 }
 
 // Triangles through addTriangles, lists and bases from the input.
@@ -199,9 +262,21 @@ int fuzzDispatch(const std::uint8_t* data, std::size_t size) {
         slot.depth = (kind & 4) ? in.s16() : static_cast<std::int16_t>(in.u16() % ORDERING_TABLE_SIZE);
     }
 
+    // The direct calls take their bytes from a block of their own, ahead of
+    // the records, which read on to the end of the input.
+    const int directCalls = in.u8() % 4;
+    const std::size_t directBytes = in.u8() % 65;
+    FuzzInput direct{in.data + in.pos, in.pos < size ? std::min(directBytes, size - in.pos) : 0};
+    in.pos += direct.size;
     while (!in.exhausted()) {
         const std::uint8_t op = in.u8();
-        const bool more = op % 8 == 7 ? addTriangleRecords(in, vertices) : addRawRecord(in, vertices);
+        bool more = true;
+        switch (op % 16) {
+        case 15: more = addTriangleRecords(in, vertices); break;
+        case 14: more = addSizedRecord(in, list); break;
+        case 13: appendTexCoordRecords(in); break;
+        default: more = addRawRecord(in, vertices); break;
+        }
         if (!more) break;
     }
     if (setup & 4) list->primitiveCount = claimedCount;
@@ -212,6 +287,8 @@ int fuzzDispatch(const std::uint8_t* data, std::size_t size) {
         fuzzCheck(orderingTableEmpty(), "dispatch leaves the ordering table empty");
         fuzzCheck(screen.guardsIntact(), "drawing stays inside the back buffer");
     }
+    for (int i = 0; i < directCalls; ++i) drawDirectly(direct, list->projectedVertices, vertices);
+    fuzzCheck(screen.guardsIntact(), "direct drawing stays inside the back buffer");
 
     setSpriteTable(nullptr, 0);
     releaseTextures();

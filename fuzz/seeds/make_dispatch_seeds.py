@@ -44,7 +44,7 @@ def special(i):  # mode 3
 
 
 def scene(width, height, vertices, colours=(), texcoords=(), records=b"", setup=0, fill=0, clip=None,
-          tex_a=0x3F, tex_b=0x07, claimed=None, sprites=0, slots=()):
+          tex_a=0x3F, tex_b=0x07, claimed=None, sprites=0, slots=(), direct_calls=0, direct=b""):
     out = u8(width - 1) + u8(height - 1) + u8(setup) + u16(fill)
     if setup & 1:
         out += u8(clip[0] - 1) + u8(clip[1] - 1)
@@ -65,6 +65,7 @@ def scene(width, height, vertices, colours=(), texcoords=(), records=b"", setup=
     out += u8(sprites) + u8(len(slots))
     for index, kind, depth in slots:
         out += u8(index) + u8(kind) + u16(depth)
+    out += u8(direct_calls) + u8(len(direct)) + direct
     return out + records
 
 
@@ -88,7 +89,7 @@ def record(code, fields, size_words=None, flags=0, depth=0, sprite=None, lie=Non
 
 
 def triangles(count, vertex_lists, flags_index=0, texture=0):
-    out = u8(7) + u8(count - 1)
+    out = u8(15) + u8(count - 1)
     for i in range(3 * count):
         v, t, c, e = vertex_lists[i]
         out += u8(v) + u8(t) + u8(c) + u8(e)
@@ -153,4 +154,13 @@ write("lying_sizes.bin", scene(40, 30, square, colours, texcoords, lying, setup=
 write("clip_mismatch.bin", scene(160, 120, square, colours, texcoords, every_code, setup=1 | 2, clip=(200, 160),
                                  sprites=0x03))
 write("odd_tiny_screen.bin", scene(3, 1, square, colours, texcoords, every_code, tex_a=0x00, tex_b=0x3F))
+# Direct rasterizer calls: an outline reaching past the 32-bit limits, a flat
+# quad, a shaded blend and a textured quad on the scene's corners.
+direct = (u8(0) + u32(-5) + u32(-7) + u32(0x7FFFFFFF) + u32(60) + u32(0x7FFF) + u8(2) + u8(0) + u8(1) + u8(2) +
+          u8(3) + u32(0x1F) + u8(4) + u8(0) + u8(1) + u8(2) + u8(3) + u8(0) + u8(1) + u8(2) + u8(3) + u8(7) + u8(0) +
+          u8(1) + u8(2) + u8(3) + u8(0) + u8(1) + u8(2) + u8(3) + u16(1))
+sized = u8(14) + u8(0) + u8(44) + u8(0) + u8(5) + b"".join(u8(f) for f in [0, 0, 1, 2, 0, 0, 0, 0, 1, 2, 0, 0, 0, 0])
+sized += u8(14) + u8(1) + u32(-4) + u8(13) + u8(4) + b"".join(u16(i * 100) + u16(i * 50) for i in range(8))
+write("direct_calls.bin", scene(64, 48, square, colours, texcoords, sized + every_code, direct_calls=3,
+                                direct=direct))
 write("empty.bin", b"")
