@@ -5,6 +5,7 @@ import random
 import struct
 import subprocess
 
+import polys
 import vmodel
 
 
@@ -33,27 +34,31 @@ def model_pose(pose):
 def run(harness, seed, cases, max_report):
     rng = random.Random(seed)
     poses = [_pose(rng) for _ in range(cases)]
+    models = [model_pose(p) for p in poses]
     lines = ['TRIG'] + ['M ' + ' '.join(str(x) for part in p for x in part) for p in poses]
-    proc = subprocess.run([harness], input=('\n'.join(lines) + '\n').encode(), capture_output=True, timeout=600)
-    if proc.returncode != 0:
-        raise RuntimeError('harness exited %d: %s' % (proc.returncode, proc.stderr.decode(errors='replace')))
-    values = struct.unpack('<%di' % (len(proc.stdout) // 4), proc.stdout)
     failures = 0
-    if list(values[:2048]) != vmodel.SIN + vmodel.COS:
-        failures += 1
-        bad = [i for i in range(2048) if values[i] != (vmodel.SIN + vmodel.COS)[i]]
-        print('MISMATCH in the trig tables at %s entry %d: engine %d, model %d' %
-              ('sine' if bad[0] < 1024 else 'cosine', bad[0] % 1024, values[bad[0]], (vmodel.SIN + vmodel.COS)[bad[0]]))
-    at = 2048
-    for k, pose in enumerate(poses):
-        engine = list(values[at:at + 52])
-        at += 52
-        model = model_pose(pose)
-        if engine != model:
+    for route in range(polys.route_count(harness)):
+        text = 'CONFIG %d\n' % route + '\n'.join(lines) + '\n'
+        proc = subprocess.run([harness], input=text.encode(), capture_output=True, timeout=600)
+        if proc.returncode != 0:
+            raise RuntimeError('harness exited %d: %s' % (proc.returncode, proc.stderr.decode(errors='replace')))
+        values = struct.unpack('<%di' % (len(proc.stdout) // 4), proc.stdout)
+        tables = vmodel.SIN + vmodel.COS
+        if list(values[:2048]) != tables:
             failures += 1
-            if failures <= max_report:
-                i = next(j for j in range(52) if engine[j] != model[j])
-                what = ['model matrix', 'view matrix', 'product', 'projected vertex'][i // 16]
-                print('MISMATCH in pose %d (%s, element %d): engine %d, model %d' % (k, what, i % 16, engine[i], model[i]))
-                print('  reproducer: ' + lines[k + 1])
+            i = next(j for j in range(2048) if values[j] != tables[j])
+            print('MISMATCH in the trig tables at %s entry %d: engine %d, model %d' %
+                  ('sine' if i < 1024 else 'cosine', i % 1024, values[i], tables[i]))
+        at = 2048
+        for k, model in enumerate(models):
+            engine = list(values[at:at + 52])
+            at += 52
+            if engine != model:
+                failures += 1
+                if failures <= max_report:
+                    i = next(j for j in range(52) if engine[j] != model[j])
+                    what = ['model matrix', 'view matrix', 'product', 'projected vertex'][i // 16]
+                    print('MISMATCH in pose %d, route %d (%s, element %d): engine %d, model %d' %
+                          (k, route, what, i % 16, engine[i], model[i]))
+                    print('  reproducer: CONFIG %d / %s' % (route, lines[k + 1]))
     return failures

@@ -2,6 +2,7 @@
 xc_harness program) and through the model, and the buffers are compared."""
 
 import random
+import struct
 import subprocess
 
 import vmodel
@@ -201,9 +202,18 @@ def model_case(header, commands):
     return pixels
 
 
-def engine_cases(harness, cases):
+def route_count(harness):
+    """How many implementations (reference, fast at each vector level) the
+    engine offers; each one is checked against the model."""
+    proc = subprocess.run([harness], input=b'CONFIGS\n', capture_output=True, timeout=60)
+    if proc.returncode != 0 or len(proc.stdout) != 4:
+        raise RuntimeError('harness cannot list its routes: ' + proc.stderr.decode(errors='replace'))
+    return struct.unpack('<i', proc.stdout)[0]
+
+
+def engine_cases(harness, cases, route=0):
     """Runs the harness once over many cases; answers [(pixels, guards_ok)]."""
-    text = ''.join(format_case(h, c) for h, c in cases)
+    text = 'CONFIG %d\n' % route + ''.join(format_case(h, c) for h, c in cases)
     proc = subprocess.run([harness], input=text.encode(), capture_output=True, timeout=600)
     if proc.returncode != 0:
         raise RuntimeError('harness exited %d: %s' % (proc.returncode, proc.stderr.decode(errors='replace')))
@@ -230,10 +240,10 @@ def differences(header, engine_px, guards_ok, model_px):
     return notes
 
 
-def shrink(harness, header, commands):
+def shrink(harness, header, commands, route):
     """A smaller failing case: the first single command that fails alone."""
     for c in commands:
-        (px, ok), = engine_cases(harness, [(header, [c])])
+        (px, ok), = engine_cases(harness, [(header, [c])], route)
         if differences(header, px, ok, model_case(header, [c])):
             return header, [c]
     return header, commands
@@ -242,23 +252,26 @@ def shrink(harness, header, commands):
 def run(harness, seed, cases, max_report):
     rng = random.Random(seed)
     generated = [generate(rng) for _ in range(cases)]
+    models = [model_case(h, c) for h, c in generated]
     failures = 0
     batch = 200
-    for start in range(0, len(generated), batch):
-        chunk = generated[start:start + batch]
-        for k, ((header, commands), (px, ok)) in enumerate(zip(chunk, engine_cases(harness, chunk))):
-            notes = differences(header, px, ok, model_case(header, commands))
-            if not notes:
-                continue
-            failures += 1
-            if failures <= max_report:
-                h, c = shrink(harness, header, commands)
-                (px2, ok2), = engine_cases(harness, [(h, c)])
-                print('MISMATCH in case %d: %s' % (start + k, '; '.join(notes)))
-                print('  reproducer (feed to vantir-xc-harness):')
-                for line in format_case(h, c).splitlines():
-                    print('    ' + line)
-                print('  ' + '; '.join(differences(h, px2, ok2, model_case(h, c))))
+    for route in range(route_count(harness)):
+        for start in range(0, len(generated), batch):
+            chunk = generated[start:start + batch]
+            for k, ((header, commands), (px, ok)) in enumerate(zip(chunk, engine_cases(harness, chunk, route))):
+                notes = differences(header, px, ok, models[start + k])
+                if not notes:
+                    continue
+                failures += 1
+                if failures <= max_report:
+                    h, c = shrink(harness, header, commands, route)
+                    (px2, ok2), = engine_cases(harness, [(h, c)], route)
+                    print('MISMATCH in case %d, route %d: %s' % (start + k, route, '; '.join(notes)))
+                    print('  reproducer (feed to vantir-xc-harness):')
+                    print('    CONFIG %d' % route)
+                    for line in format_case(h, c).splitlines():
+                        print('    ' + line)
+                    print('  ' + '; '.join(differences(h, px2, ok2, model_case(h, c))))
     return failures
 
 
@@ -332,22 +345,27 @@ def model_list(header, body):
 def run_lists(harness, seed, cases, max_report):
     rng = random.Random(seed)
     generated = [generate_list(rng) for _ in range(cases)]
+    models = [model_list(h, b) for h, b in generated]
     text = ''.join(format_list(h, b) for h, b in generated)
-    proc = subprocess.run([harness], input=text.encode(), capture_output=True, timeout=600)
-    if proc.returncode != 0:
-        raise RuntimeError('harness exited %d: %s' % (proc.returncode, proc.stderr.decode(errors='replace')))
-    out, at, failures = proc.stdout, 0, 0
-    for k, (header, body) in enumerate(generated):
-        count = header[0] * (header[1] + 1)
-        px = [out[at + 2 * i] | (out[at + 2 * i + 1] << 8) for i in range(count)]
-        ok = out[at + 2 * count] == 0
-        at += 2 * count + 1
-        notes = differences(header, px, ok, model_list(header, body))
-        if notes:
-            failures += 1
-            if failures <= max_report:
-                print('MISMATCH in list case %d: %s' % (k, '; '.join(notes)))
-                print('  reproducer (feed to vantir-xc-harness):')
-                for line in format_list(header, body).splitlines():
-                    print('    ' + line)
+    failures = 0
+    for route in range(route_count(harness)):
+        proc = subprocess.run([harness], input=('CONFIG %d\n' % route + text).encode(), capture_output=True,
+                              timeout=600)
+        if proc.returncode != 0:
+            raise RuntimeError('harness exited %d: %s' % (proc.returncode, proc.stderr.decode(errors='replace')))
+        out, at = proc.stdout, 0
+        for k, (header, body) in enumerate(generated):
+            count = header[0] * (header[1] + 1)
+            px = [out[at + 2 * i] | (out[at + 2 * i + 1] << 8) for i in range(count)]
+            ok = out[at + 2 * count] == 0
+            at += 2 * count + 1
+            notes = differences(header, px, ok, models[k])
+            if notes:
+                failures += 1
+                if failures <= max_report:
+                    print('MISMATCH in list case %d, route %d: %s' % (k, route, '; '.join(notes)))
+                    print('  reproducer (feed to vantir-xc-harness):')
+                    print('    CONFIG %d' % route)
+                    for line in format_list(header, body).splitlines():
+                        print('    ' + line)
     return failures

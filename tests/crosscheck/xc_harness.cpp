@@ -26,6 +26,11 @@
 //       converts the colours, sorts and dispatches the list (sprite table:
 //       four entries of kinds 0, 1, 0, 5), then writes the buffer as above.
 //
+// Implementations, outside cases (the engine may keep a straightforward and
+// a fast route for its hot routines, the fast one at several vector levels):
+//   CONFIGS                              writes the number of routes (32-bit)
+//   CONFIG k                             draws through route k from now on
+//
 // Math, outside cases:
 //   TRIG                                 writes the 1024 sines, then the 1024 cosines
 //   M cx cy px py pz ax ay az sx sy sz tx ty tz bx by bz vx vy vz
@@ -56,6 +61,11 @@
 #include "scene/transform.h"
 #include "texture/texture.h"
 #include "util/alloc.h"
+
+#if __has_include("util/code_path.h")
+#include "util/code_path.h"
+#define VANTIR_XC_HAS_CODE_PATHS 1
+#endif
 #include "video/back_buffer.h"
 
 namespace {
@@ -312,6 +322,29 @@ bool writeTransform(std::istringstream& in) {
     return true;
 }
 
+#ifdef VANTIR_XC_HAS_CODE_PATHS
+// Route 0 is the reference code; then the fast code at every vector level
+// this processor offers.
+std::vector<std::pair<CodePath, SimdLevel>> routes() {
+    std::vector<std::pair<CodePath, SimdLevel>> list = {{CodePath::Reference, detectedSimdLevel()}};
+    for (SimdLevel level : {SimdLevel::Scalar, SimdLevel::Sse2, SimdLevel::Avx2}) {
+        if (static_cast<int>(level) <= static_cast<int>(detectedSimdLevel())) list.push_back({CodePath::Fast, level});
+    }
+    return list;
+}
+std::int32_t routeCount() { return static_cast<std::int32_t>(routes().size()); }
+bool selectRoute(std::int32_t k) {
+    const auto list = routes();
+    if (k < 0 || k >= static_cast<std::int32_t>(list.size())) return false;
+    setCodePath(list[static_cast<std::size_t>(k)].first);
+    setSimdLevel(list[static_cast<std::size_t>(k)].second);
+    return true;
+}
+#else
+std::int32_t routeCount() { return 1; }
+bool selectRoute(std::int32_t k) { return k == 0; }
+#endif
+
 }  // namespace
 
 int main() {
@@ -326,7 +359,14 @@ int main() {
         std::string word;
         if (!(in >> word)) continue;
         bool ok = true;
-        if (!open && word == "TRIG") {
+        std::int32_t route = 0;
+        if (!open && word == "CONFIGS") {
+            const std::int32_t count = routeCount();
+            writeInts(&count, 1);
+            std::fflush(stdout);
+        } else if (!open && word == "CONFIG") {
+            ok = readIntsFor(in, &route, 1) && selectRoute(route);
+        } else if (!open && word == "TRIG") {
             writeTrig();
         } else if (!open && word == "M") {
             ok = writeTransform(in);
