@@ -18,6 +18,8 @@ import os
 import sys
 import time
 
+sys.dont_write_bytecode = True  # keep the source tree clean when run from it
+
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
 import frames  # noqa: E402
