@@ -49,6 +49,15 @@ void setClearColor(std::int32_t red, std::int32_t green, std::int32_t blue);
 // first frame does not wait), takes the window's device context and clears the
 // back buffer when flags has FRAME_CLEAR.
 void beginFrame(HWND window, std::uint32_t flags);
+// The clear of beginFrame alone: every pixel of rows 0..height-1 of the
+// current surface set to the clear colour.
+void clearBackBuffer();
+// Writes `word` into `words` consecutive 32-bit words from destination (any
+// alignment); nothing for words <= 0. The reference stores one word at a time;
+// the fast fill gives the same bytes with the widest stores it has.
+void fillWordsReference(void* destination, std::int32_t words, std::uint32_t word);
+void fillWordsFast(void* destination, std::int32_t words, std::uint32_t word);
+
 // Copies the back buffer into the window, gives the device context back and
 // flips to the next slot.
 void presentFrame();

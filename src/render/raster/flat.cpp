@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "util/code_path.h"
+
 namespace {
 
 void loadCorners(const ProjectedVertex* const* vertices, int n, FlatPoint* corners) {
@@ -14,12 +16,15 @@ void fillFlatPolygon(const ProjectedVertex* const* vertices, int n, std::int32_t
     if (!fetchRasterTarget(&target)) return;
     FlatPoint corners[MAX_POLYGON_CORNERS];
     loadCorners(vertices, n, corners);
-    rasterizePolygon(corners, n, ClipDivisor::Plain,
-                     [&](std::int32_t row, const EdgeValues<0>& left, const EdgeValues<0>& right) {
-                         Rgb555* dst;
-                         std::int32_t count;
-                         if (clampSpan(target, row, left.x, right.x, &dst, &count)) spanFlat(dst, count, colour);
-                     });
+    const auto span = [&](std::int32_t row, const EdgeValues<0>& left, const EdgeValues<0>& right) {
+        Rgb555* dst;
+        std::int32_t count;
+        if (clampSpan(target, row, left.x, right.x, &dst, &count)) spanFlat(dst, count, colour);
+    };
+    if (fastPath())
+        rasterizePolygonFast(corners, n, ClipDivisor::Plain, span);
+    else
+        rasterizePolygon(corners, n, ClipDivisor::Plain, span);
 }
 
 }  // namespace

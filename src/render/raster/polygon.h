@@ -8,6 +8,7 @@
 #include <cstdint>
 
 #include "math/fixed.h"
+#include "math/reciprocal.h"
 #include "render/raster/raster_target.h"
 
 // A polygon point: whole-pixel x and y, and the family's interpolated values
@@ -136,15 +137,24 @@ struct EdgeValues {
 
 namespace raster_detail {
 
+// How the walk divides: the hardware division, or the reciprocal
+// multiplication that gives the same quotient (math/reciprocal.h).
+struct HardwareDivide {
+    static std::int32_t divide(std::int32_t n, std::int32_t d) { return divTrunc(n, d); }
+};
+struct ReciprocalDivide {
+    static std::int32_t divide(std::int32_t n, std::int32_t d) { return divTruncFast(n, d); }
+};
+
 // Per-row slope from a to b: ((b - a) * 256) / (dy + sign of dy). The divisor
 // is never 0, so a horizontal edge steps by the whole difference at once.
-template <int K>
+template <int K, typename Divide = HardwareDivide>
 EdgeValues<K> edgeSlope(const RasterPoint<K>& a, const RasterPoint<K>& b) {
     const std::int32_t dy = b.y - a.y;
     const std::int32_t divisor = dy + (dy >= 0 ? 1 : -1);
     EdgeValues<K> s;
-    s.x = divTrunc((b.x - a.x) * 256, divisor);
-    for (int k = 0; k < K; ++k) s.value[k] = divTrunc((b.value[k] - a.value[k]) * 256, divisor);
+    s.x = Divide::divide((b.x - a.x) * 256, divisor);
+    for (int k = 0; k < K; ++k) s.value[k] = Divide::divide((b.value[k] - a.value[k]) * 256, divisor);
     return s;
 }
 
@@ -164,13 +174,10 @@ struct WalkSide {
 
 }  // namespace raster_detail
 
-// Scan-converts the clipped convex polygon p[0..m-1], calling
-// span(row, left, right) with both sides' 24.8 accumulators for every row it
-// visits, top to bottom. Rows come from the points' y values, which the
-// clipper keeps within 0..maxY; the span routine still checks its row.
-template <int K, typename SpanFn>
-void walkPolygon(const RasterPoint<K>* p, int m, SpanFn&& span) {
-    using raster_detail::WalkSide;
+namespace raster_detail {
+
+template <int K, typename Divide, typename SpanFn>
+void walkPolygonWith(const RasterPoint<K>* p, int m, SpanFn&& span) {
     if (m - 1 <= 0) return;
     const auto wrap = [m](int i) { return i < 0 ? m - 1 : (i > m - 1 ? 0 : i); };
 
@@ -188,7 +195,7 @@ void walkPolygon(const RasterPoint<K>* p, int m, SpanFn&& span) {
     side[1].step = -1;
     for (WalkSide<K>& s : side) {
         s.acc = start;
-        s.slope = raster_detail::edgeSlope(p[top], p[s.end]);
+        s.slope = edgeSlope<K, Divide>(p[top], p[s.end]);
     }
     // Chosen once: side 1 is the left side only when its first x slope is smaller.
     const int left = side[1].slope.x < side[0].slope.x ? 1 : 0;
@@ -197,7 +204,7 @@ void walkPolygon(const RasterPoint<K>* p, int m, SpanFn&& span) {
     const auto advance = [&](WalkSide<K>& s) {
         const int from = s.end;
         s.end = wrap(from + s.step);
-        s.slope = raster_detail::edgeSlope(p[from], p[s.end]);  // accumulators run on
+        s.slope = edgeSlope<K, Divide>(p[from], p[s.end]);  // accumulators run on
     };
 
     std::int32_t y = p[top].y;
@@ -209,19 +216,30 @@ void walkPolygon(const RasterPoint<K>* p, int m, SpanFn&& span) {
             // Horizontal step: this row is drawn once more with the active side
             // one slope further; the row does not advance.
             span(y, side[left].acc, side[right].acc);
-            raster_detail::step(side[active].acc, side[active].slope);
+            step(side[active].acc, side[active].slope);
         } else {
             // Rows y..endY inclusive, leaving y = endY + 1 (nothing when y > endY).
             for (bool more = y < endY; more;) {
                 span(y, side[left].acc, side[right].acc);
-                raster_detail::step(side[0].acc, side[0].slope);
-                raster_detail::step(side[1].acc, side[1].slope);
+                step(side[0].acc, side[0].slope);
+                step(side[1].acc, side[1].slope);
                 more = y++ != endY;
             }
             if (p[side[other].end].y == endY) advance(side[other]);
         }
         advance(side[active]);
     }
+}
+
+}  // namespace raster_detail
+
+// Scan-converts the clipped convex polygon p[0..m-1], calling
+// span(row, left, right) with both sides' 24.8 accumulators for every row it
+// visits, top to bottom. Rows come from the points' y values, which the
+// clipper keeps within 0..maxY; the span routine still checks its row.
+template <int K, typename SpanFn>
+void walkPolygon(const RasterPoint<K>* p, int m, SpanFn&& span) {
+    raster_detail::walkPolygonWith<K, raster_detail::HardwareDivide>(p, m, span);
 }
 
 // The whole pipeline of one polygon: clip the corners against clipRect and walk
@@ -231,6 +249,118 @@ void rasterizePolygon(const RasterPoint<K>* corners, int n, ClipDivisor columnDi
     RasterPoint<K> clipped[CLIP_POINT_CAPACITY];
     const int m = clipPolygon(corners, n, clipped, columnDivisor, clipRect);
     walkPolygon(clipped, m, span);
+}
+
+// walkPolygon, the same rows and accumulators bit for bit, built for speed:
+// slopes by reciprocal multiplication, and the two sides held as left and
+// right (fixed for the polygon) in plain locals so the row loop keeps them in
+// registers. Side 0 of walkPolygon is the left side unless side 1's first x
+// slope is smaller; every choice of the active side is made in those terms.
+template <int K, typename SpanFn>
+void walkPolygonFast(const RasterPoint<K>* p, int m, SpanFn&& span) {
+    using raster_detail::edgeSlope;
+    using raster_detail::ReciprocalDivide;
+    if (m - 1 <= 0) return;
+    const auto wrap = [m](int i) { return i < 0 ? m - 1 : (i > m - 1 ? 0 : i); };
+
+    int top = 0;
+    for (int i = 1; i < m; ++i)
+        if (p[i].y < p[top].y) top = i;
+
+    EdgeValues<K> start;
+    start.x = p[top].x * 256;
+    for (int k = 0; k < K; ++k) start.value[k] = p[top].value[k] * 256;
+    const int forwardEnd = wrap(top + 1);
+    const int backwardEnd = wrap(top - 1);
+    const EdgeValues<K> forwardSlope = edgeSlope<K, ReciprocalDivide>(p[top], p[forwardEnd]);
+    const EdgeValues<K> backwardSlope = edgeSlope<K, ReciprocalDivide>(p[top], p[backwardEnd]);
+    // Side 1 (backward) is the left side only when its first x slope is smaller.
+    const bool leftIsBackward = backwardSlope.x < forwardSlope.x;
+
+    EdgeValues<K> leftAcc = start, rightAcc = start;
+    EdgeValues<K> leftSlope = leftIsBackward ? backwardSlope : forwardSlope;
+    EdgeValues<K> rightSlope = leftIsBackward ? forwardSlope : backwardSlope;
+    int leftEnd = leftIsBackward ? backwardEnd : forwardEnd;
+    int rightEnd = leftIsBackward ? forwardEnd : backwardEnd;
+    const int leftStep = leftIsBackward ? -1 : 1;
+
+    const auto stepValues = [](EdgeValues<K>& acc, const EdgeValues<K>& slope) {
+        acc.x += slope.x;
+        for (int k = 0; k < K; ++k) acc.value[k] += slope.value[k];
+    };
+    const auto advanceLeft = [&] {
+        const int from = leftEnd;
+        leftEnd = wrap(from + leftStep);
+        leftSlope = edgeSlope<K, ReciprocalDivide>(p[from], p[leftEnd]);
+    };
+    const auto advanceRight = [&] {
+        const int from = rightEnd;
+        rightEnd = wrap(from - leftStep);
+        rightSlope = edgeSlope<K, ReciprocalDivide>(p[from], p[rightEnd]);
+    };
+
+    std::int32_t y = p[top].y;
+    for (int iteration = 0; iteration < m - 1; ++iteration) {
+        const std::int32_t leftY = p[leftEnd].y;
+        const std::int32_t rightY = p[rightEnd].y;
+        // walkPolygon: side 1 is active when side 0's end lies lower, else side 0.
+        const std::int32_t forwardY = leftIsBackward ? rightY : leftY;
+        const std::int32_t backwardY = leftIsBackward ? leftY : rightY;
+        const bool activeIsLeft = (forwardY > backwardY) == leftIsBackward;
+        const std::int32_t endY = activeIsLeft ? leftY : rightY;
+        if (y == endY) {
+            span(y, leftAcc, rightAcc);
+            if (activeIsLeft)
+                stepValues(leftAcc, leftSlope);
+            else
+                stepValues(rightAcc, rightSlope);
+        } else {
+            for (; y <= endY; ++y) {
+                span(y, leftAcc, rightAcc);
+                stepValues(leftAcc, leftSlope);
+                stepValues(rightAcc, rightSlope);
+            }
+            // y > endY could not have entered: walkPolygon draws nothing then either.
+            if ((activeIsLeft ? rightY : leftY) == endY) {
+                if (activeIsLeft)
+                    advanceRight();
+                else
+                    advanceLeft();
+            }
+        }
+        if (activeIsLeft)
+            advanceLeft();
+        else
+            advanceRight();
+    }
+}
+
+// clipPolygon for the common case first: when every corner lies inside the
+// clip rectangle both passes only copy, and the result is the input rotated
+// by two places. Anything else goes through clipPolygon itself.
+template <int K>
+int clipPolygonFast(const RasterPoint<K>* in, int n, RasterPoint<K>* out, ClipDivisor columnDivisor,
+                    const ClipRect& clip) {
+    if (n >= 1 && n <= MAX_POLYGON_CORNERS) {
+        bool inside = true;
+        for (int i = 0; i < n; ++i)
+            inside = inside && static_cast<std::uint32_t>(in[i].x) <= static_cast<std::uint32_t>(clip.maxX) &&
+                     static_cast<std::uint32_t>(in[i].y) <= static_cast<std::uint32_t>(clip.maxY);
+        if (inside) {
+            for (int i = 0; i < n; ++i) out[i] = in[(i + 2) % n];
+            return n;
+        }
+    }
+    return clipPolygon(in, n, out, columnDivisor, clip);
+}
+
+// rasterizePolygon through clipPolygonFast and walkPolygonFast: the same rows
+// and accumulators, bit for bit.
+template <int K, typename SpanFn>
+void rasterizePolygonFast(const RasterPoint<K>* corners, int n, ClipDivisor columnDivisor, SpanFn&& span) {
+    RasterPoint<K> clipped[CLIP_POINT_CAPACITY];
+    const int m = clipPolygonFast(corners, n, clipped, columnDivisor, clipRect);
+    walkPolygonFast(clipped, m, span);
 }
 
 // True when every corner lies on the first corner's row: such polygons are

@@ -17,5 +17,7 @@ bool fetchRasterTarget(RasterTarget* target) {
     target->stride = screenWidth();
     target->columns = std::min(clipRect.width, target->stride);
     target->rows = std::min(clipRect.height, screenHeight());
+    target->blockEnd =
+        target->pixels ? target->pixels + static_cast<std::ptrdiff_t>(target->stride) * (screenHeight() + 1) : nullptr;
     return target->pixels != nullptr && target->columns > 0 && target->rows > 0;
 }

@@ -29,6 +29,9 @@ struct RasterTarget {
     std::int32_t stride;   // pixels per row
     std::int32_t columns;  // spans end at or before this column (exclusive)
     std::int32_t rows;     // rows 0..rows-1 may be drawn
+    // One past the pixel block, whose extra row below the usable height lets
+    // fast spans read and write back a few pixels past a span's end unchanged.
+    const Rgb555* blockEnd;
 };
 
 // False when there is nothing to draw into.

@@ -39,3 +39,7 @@ int clipShadedPolygon(const ProjectedVertex* const* vertices, const ColourRecord
 // accumulators towards the right ones (which are not drawn). Nothing for count <= 0.
 void spanShaded(Rgb555* dst, std::int32_t count, const ShadedColour& left, const ShadedColour& right);
 void spanShadedAdd(Rgb555* dst, std::int32_t count, const ShadedColour& left, const ShadedColour& right);
+// The same spans, bit for bit, with reciprocal division; the polygon routines
+// take them when the code path is Fast.
+void spanShadedFast(Rgb555* dst, std::int32_t count, const ShadedColour& left, const ShadedColour& right);
+void spanShadedAddFast(Rgb555* dst, std::int32_t count, const ShadedColour& left, const ShadedColour& right);

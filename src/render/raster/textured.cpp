@@ -1,6 +1,16 @@
 #include "render/raster/textured.h"
 
+#include "math/reciprocal.h"
 #include "texture/texture.h"
+#include "util/code_path.h"
+
+#if defined(__x86_64__) || defined(__i386__)
+#include <immintrin.h>
+#define VANTIR_X86 1
+#define VANTIR_AVX2 __attribute__((target("avx2")))
+#else
+#define VANTIR_X86 0
+#endif
 
 namespace {
 
@@ -12,6 +22,9 @@ void loadCorners(const ProjectedVertex* const* vertices, const TexCoord* const* 
 // How a texel T meets the destination pixel D; the result's low 16 bits are stored.
 struct CopyTexel {
     static std::uint32_t combine(std::uint32_t t, std::uint32_t) { return t; }
+#if VANTIR_X86
+    static VANTIR_AVX2 __m128i combine8(__m128i t, __m128i) { return t; }
+#endif
 };
 struct AddTexel {
     // Channels added at four-bit precision; a channel's carry lands in the next
@@ -21,10 +34,25 @@ struct AddTexel {
         const std::uint32_t k = s & 0x8420u;
         return s | (k - (k >> 5));
     }
+#if VANTIR_X86
+    // The same in 16-bit lanes: s < 2^16 and k >= k >> 5, so nothing wraps.
+    static VANTIR_AVX2 __m128i combine8(__m128i t, __m128i d) {
+        const __m128i mask = _mm_set1_epi16(0x7bde);
+        const __m128i s = _mm_add_epi16(_mm_and_si128(t, mask), _mm_and_si128(d, mask));
+        const __m128i k = _mm_and_si128(s, _mm_set1_epi16(static_cast<short>(0x8420)));
+        return _mm_or_si128(s, _mm_sub_epi16(k, _mm_srli_epi16(k, 5)));
+    }
+#endif
 };
 struct HalfTexel {
     // Each channel halved before the sum, so no carry crosses channels.
     static std::uint32_t combine(std::uint32_t t, std::uint32_t d) { return ((t >> 1) & 0x3defu) + ((d >> 1) & 0x3defu); }
+#if VANTIR_X86
+    static VANTIR_AVX2 __m128i combine8(__m128i t, __m128i d) {
+        const __m128i mask = _mm_set1_epi16(0x3def);
+        return _mm_add_epi16(_mm_and_si128(_mm_srli_epi16(t, 1), mask), _mm_and_si128(_mm_srli_epi16(d, 1), mask));
+    }
+#endif
 };
 
 template <typename Combine>
@@ -47,11 +75,144 @@ void spanTextured(Rgb555* dst, std::int32_t count, std::int32_t uLeft, std::int3
     }
 }
 
-template <TexturedSpan Span>
+// ---- The fast spans ----------------------------------------------------------
+//
+// The same pixels as spanTextured: u and v of pixel i are u + i * stepU and
+// v + i * stepV in wrapping 32-bit arithmetic, whether added one by one or
+// formed per lane. Only the masked low bits of each reach the index, so the
+// logical shifts of the vector code give the same index as the arithmetic
+// ones of the reference.
+
+// One pixel after another.
+template <typename Combine>
+inline void texelRunScalar(Rgb555* dst, std::int32_t count, std::int32_t u, std::int32_t v, std::int32_t stepU,
+                           std::int32_t stepV, const TextureAddressing& texture) {
+    const Rgb555* const texels = texture.texels;
+    const std::int32_t rowMask = texture.rowMask;
+    const std::int32_t rowShift = texture.rowShift;
+    const std::int32_t columnMask = texture.columnMask;
+    for (std::int32_t i = 0; i < count; ++i) {
+        const std::int32_t index = ((v & rowMask) >> rowShift) + ((u >> 8) & columnMask);
+        dst[i] = static_cast<Rgb555>(Combine::combine(texels[index], dst[i]));
+        u += stepU;
+        v += stepV;
+    }
+}
+
+#if VANTIR_X86
+// Eight pixels per round: the indices of eight lanes at once, the texels
+// gathered as 32-bit loads and narrowed to their 16-bit halves. A last
+// partial round covers eight pixels when they lie below writableEnd, putting
+// the pixels beyond the span back as they were; otherwise it goes pixel by
+// pixel.
+template <typename Combine>
+VANTIR_AVX2 void texelRunAvx2(Rgb555* dst, std::int32_t count, std::int32_t u, std::int32_t v, std::int32_t stepU,
+                              std::int32_t stepV, const TextureAddressing& texture, const Rgb555* writableEnd) {
+    const __m256i lanes = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
+    __m256i us = _mm256_add_epi32(_mm256_set1_epi32(u), _mm256_mullo_epi32(lanes, _mm256_set1_epi32(stepU)));
+    __m256i vs = _mm256_add_epi32(_mm256_set1_epi32(v), _mm256_mullo_epi32(lanes, _mm256_set1_epi32(stepV)));
+    const __m256i stepUs = _mm256_set1_epi32(static_cast<std::int32_t>(static_cast<std::uint32_t>(stepU) * 8u));
+    const __m256i stepVs = _mm256_set1_epi32(static_cast<std::int32_t>(static_cast<std::uint32_t>(stepV) * 8u));
+    const __m256i rowMask = _mm256_set1_epi32(texture.rowMask);
+    const __m256i columnMask = _mm256_set1_epi32(texture.columnMask);
+    const __m128i rowShift = _mm_cvtsi32_si128(texture.rowShift);
+    // Bytes 0-1, 4-5, 8-9, 12-13 of each half to its low 8 bytes.
+    const __m256i narrow = _mm256_setr_epi8(0, 1, 4, 5, 8, 9, 12, 13, -1, -1, -1, -1, -1, -1, -1, -1, 0, 1, 4, 5, 8, 9,
+                                            12, 13, -1, -1, -1, -1, -1, -1, -1, -1);
+    // A 32-bit load at the last texel would reach past the texture: that lane
+    // loads from one texel earlier and takes the upper half.
+    const int* const base = reinterpret_cast<const int*>(texture.texels);
+    const __m256i lastIndex = _mm256_set1_epi32((1 << (texture.widthShift + texture.heightShift)) - 1);
+    const __m256i sixteen = _mm256_set1_epi32(16);
+    // The texels of the eight lanes as eight pixels, and the lanes one round on.
+#define VANTIR_TEXELS8(result)                                                                                      \
+    const __m256i index_ = _mm256_add_epi32(_mm256_srl_epi32(_mm256_and_si256(vs, rowMask), rowShift),              \
+                                            _mm256_and_si256(_mm256_srli_epi32(us, 8), columnMask));                \
+    const __m256i last_ = _mm256_cmpeq_epi32(index_, lastIndex);                                                   \
+    const __m256i gathered_ = _mm256_srlv_epi32(_mm256_i32gather_epi32(base, _mm256_add_epi32(index_, last_), 2),   \
+                                                _mm256_and_si256(last_, sixteen));                                  \
+    const __m128i result = _mm256_castsi256_si128(_mm256_permute4x64_epi64(_mm256_shuffle_epi8(gathered_, narrow), 0x08)); \
+    us = _mm256_add_epi32(us, stepUs);                                                                              \
+    vs = _mm256_add_epi32(vs, stepVs)
+    std::int32_t i = 0;
+    for (; i + 8 <= count; i += 8) {
+        __m128i* const out = reinterpret_cast<__m128i*>(dst + i);
+        VANTIR_TEXELS8(texels);
+        _mm_storeu_si128(out, Combine::combine8(texels, _mm_loadu_si128(out)));
+    }
+    const std::int32_t left = count - i;
+    if (left == 0) return;
+    if (writableEnd - (dst + i) >= 8) {
+        __m128i* const out = reinterpret_cast<__m128i*>(dst + i);
+        const __m128i old = _mm_loadu_si128(out);
+        const __m128i keep = _mm_cmpgt_epi16(_mm_set1_epi16(static_cast<short>(left)), _mm_setr_epi16(0, 1, 2, 3, 4, 5, 6, 7));
+        VANTIR_TEXELS8(texels);
+        _mm_storeu_si128(out, _mm_blendv_epi8(old, Combine::combine8(texels, old), keep));
+        return;
+    }
+    const std::uint32_t done = static_cast<std::uint32_t>(i);
+    texelRunScalar<Combine>(dst + i, left, u + static_cast<std::int32_t>(done * static_cast<std::uint32_t>(stepU)),
+                            v + static_cast<std::int32_t>(done * static_cast<std::uint32_t>(stepV)), stepU, stepV,
+                            texture);
+#undef VANTIR_TEXELS8
+}
+#endif
+
+// The span: the two divisions by reciprocal multiplication, then the pixels.
+// writableEnd: how far past the span pixels may be read and written back.
+template <typename Combine>
+inline void spanTexturedFast(Rgb555* dst, std::int32_t count, std::int32_t uLeft, std::int32_t vLeft,
+                             std::int32_t uRight, std::int32_t vRight, const TextureAddressing& texture,
+                             [[maybe_unused]] bool vector, [[maybe_unused]] const Rgb555* writableEnd) {
+    if (count <= 0) return;
+    const std::int32_t du = divTruncPositive(uRight - uLeft, count);
+    const std::int32_t dv = divTruncPositive(vRight - vLeft, count);
+    const std::int32_t stepU = du >> (8 - texture.widthShift);
+    const std::int32_t stepV = dv >> (8 - texture.heightShift);
+    const std::int32_t u = (uLeft << texture.widthShift) >> 8;
+    const std::int32_t v = (vLeft << texture.heightShift) >> 8;
+#if VANTIR_X86
+    if (vector) {
+        texelRunAvx2<Combine>(dst, count, u, v, stepU, stepV, texture, writableEnd);
+        return;
+    }
+#endif
+    texelRunScalar<Combine>(dst, count, u, v, stepU, stepV, texture);
+}
+
+// Whether the vector pixels may run.
+bool vectorTexels() { return VANTIR_X86 && simdLevel() >= SimdLevel::Avx2; }
+
+// fillTexturedPolygon through the fast clipper, walk and span.
+template <typename Combine>
+void fillTexturedFast(const ProjectedVertex* const* vertices, const TexCoord* const* texCoords, std::int32_t texture,
+                      int n) {
+    if (n < 1 || n > MAX_POLYGON_CORNERS) return;
+    TextureAddressing addressing;
+    if (!textureAddressing(texture, &addressing)) return;
+    RasterTarget target;
+    if (!fetchRasterTarget(&target)) return;
+    const bool vector = vectorTexels();
+    TexturedPoint corners[MAX_POLYGON_CORNERS];
+    loadCorners(vertices, texCoords, n, corners);
+    rasterizePolygonFast(corners, n, ClipDivisor::Enlarged,
+                         [&](std::int32_t row, const EdgeValues<2>& left, const EdgeValues<2>& right) {
+                             Rgb555* dst;
+                             std::int32_t count;
+                             if (clampSpan(target, row, left.x, right.x, &dst, &count))
+                                 spanTexturedFast<Combine>(dst, count, left.value[0], left.value[1], right.value[0],
+                                                           right.value[1], addressing, vector, target.blockEnd);
+                         });
+}
+
+template <TexturedSpan Span, typename Combine>
 void drawTextured(const ProjectedVertex* const* vertices, const TexCoord* const* texCoords, std::int32_t texture,
                   int n) {
     if (allOnOneRow(vertices, n)) return;
-    fillTexturedPolygon<Span>(vertices, texCoords, texture, n);
+    if (fastPath())
+        fillTexturedFast<Combine>(vertices, texCoords, texture, n);
+    else
+        fillTexturedPolygon<Span>(vertices, texCoords, texture, n);
 }
 
 }  // namespace
@@ -120,7 +281,7 @@ void drawTexTriangle(const ProjectedVertex* c0, const ProjectedVertex* c1, const
                      const TexCoord* t0, const TexCoord* t1, const TexCoord* t2, std::int32_t texture) {
     const ProjectedVertex* const vertices[] = {c0, c1, c2};
     const TexCoord* const texCoords[] = {t0, t1, t2};
-    drawTextured<spanCopy>(vertices, texCoords, texture, 3);
+    drawTextured<spanCopy, CopyTexel>(vertices, texCoords, texture, 3);
 }
 
 void drawTexQuad(const ProjectedVertex* c0, const ProjectedVertex* c1, const ProjectedVertex* c2,
@@ -128,14 +289,14 @@ void drawTexQuad(const ProjectedVertex* c0, const ProjectedVertex* c1, const Pro
                  const TexCoord* t3, std::int32_t texture) {
     const ProjectedVertex* const vertices[] = {c0, c1, c2, c3};
     const TexCoord* const texCoords[] = {t0, t1, t2, t3};
-    drawTextured<spanCopy>(vertices, texCoords, texture, 4);
+    drawTextured<spanCopy, CopyTexel>(vertices, texCoords, texture, 4);
 }
 
 void drawTexTriangleAdd(const ProjectedVertex* c0, const ProjectedVertex* c1, const ProjectedVertex* c2,
                      const TexCoord* t0, const TexCoord* t1, const TexCoord* t2, std::int32_t texture) {
     const ProjectedVertex* const vertices[] = {c0, c1, c2};
     const TexCoord* const texCoords[] = {t0, t1, t2};
-    drawTextured<spanAdd>(vertices, texCoords, texture, 3);
+    drawTextured<spanAdd, AddTexel>(vertices, texCoords, texture, 3);
 }
 
 void drawTexQuadAdd(const ProjectedVertex* c0, const ProjectedVertex* c1, const ProjectedVertex* c2,
@@ -143,14 +304,14 @@ void drawTexQuadAdd(const ProjectedVertex* c0, const ProjectedVertex* c1, const 
                  const TexCoord* t3, std::int32_t texture) {
     const ProjectedVertex* const vertices[] = {c0, c1, c2, c3};
     const TexCoord* const texCoords[] = {t0, t1, t2, t3};
-    drawTextured<spanAdd>(vertices, texCoords, texture, 4);
+    drawTextured<spanAdd, AddTexel>(vertices, texCoords, texture, 4);
 }
 
 void drawTexTriangleHalf(const ProjectedVertex* c0, const ProjectedVertex* c1, const ProjectedVertex* c2,
                      const TexCoord* t0, const TexCoord* t1, const TexCoord* t2, std::int32_t texture) {
     const ProjectedVertex* const vertices[] = {c0, c1, c2};
     const TexCoord* const texCoords[] = {t0, t1, t2};
-    drawTextured<spanHalf>(vertices, texCoords, texture, 3);
+    drawTextured<spanHalf, HalfTexel>(vertices, texCoords, texture, 3);
 }
 
 void drawTexQuadHalf(const ProjectedVertex* c0, const ProjectedVertex* c1, const ProjectedVertex* c2,
@@ -158,5 +319,20 @@ void drawTexQuadHalf(const ProjectedVertex* c0, const ProjectedVertex* c1, const
                  const TexCoord* t3, std::int32_t texture) {
     const ProjectedVertex* const vertices[] = {c0, c1, c2, c3};
     const TexCoord* const texCoords[] = {t0, t1, t2, t3};
-    drawTextured<spanHalf>(vertices, texCoords, texture, 4);
+    drawTextured<spanHalf, HalfTexel>(vertices, texCoords, texture, 4);
+}
+
+void spanCopyFast(Rgb555* dst, std::int32_t count, std::int32_t uLeft, std::int32_t vLeft, std::int32_t uRight,
+                  std::int32_t vRight, const TextureAddressing& texture) {
+    spanTexturedFast<CopyTexel>(dst, count, uLeft, vLeft, uRight, vRight, texture, vectorTexels(), dst + count);
+}
+
+void spanAddFast(Rgb555* dst, std::int32_t count, std::int32_t uLeft, std::int32_t vLeft, std::int32_t uRight,
+                 std::int32_t vRight, const TextureAddressing& texture) {
+    spanTexturedFast<AddTexel>(dst, count, uLeft, vLeft, uRight, vRight, texture, vectorTexels(), dst + count);
+}
+
+void spanHalfFast(Rgb555* dst, std::int32_t count, std::int32_t uLeft, std::int32_t vLeft, std::int32_t uRight,
+                  std::int32_t vRight, const TextureAddressing& texture) {
+    spanTexturedFast<HalfTexel>(dst, count, uLeft, vLeft, uRight, vRight, texture, vectorTexels(), dst + count);
 }

@@ -54,6 +54,16 @@ void spanAdd(Rgb555* dst, std::int32_t count, std::int32_t uLeft, std::int32_t v
 void spanHalf(Rgb555* dst, std::int32_t count, std::int32_t uLeft, std::int32_t vLeft, std::int32_t uRight,
               std::int32_t vRight, const TextureAddressing& texture);
 
+// The same spans, bit for bit, by the fast route (reciprocal division,
+// unrolled, vector code where the processor has it). The entries take them
+// when the code path is Fast.
+void spanCopyFast(Rgb555* dst, std::int32_t count, std::int32_t uLeft, std::int32_t vLeft, std::int32_t uRight,
+                  std::int32_t vRight, const TextureAddressing& texture);
+void spanAddFast(Rgb555* dst, std::int32_t count, std::int32_t uLeft, std::int32_t vLeft, std::int32_t uRight,
+                 std::int32_t vRight, const TextureAddressing& texture);
+void spanHalfFast(Rgb555* dst, std::int32_t count, std::int32_t uLeft, std::int32_t vLeft, std::int32_t uRight,
+                  std::int32_t vRight, const TextureAddressing& texture);
+
 using TexturedSpan = void (*)(Rgb555*, std::int32_t, std::int32_t, std::int32_t, std::int32_t, std::int32_t,
                               const TextureAddressing&);
 

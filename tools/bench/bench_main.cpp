@@ -1,0 +1,357 @@
+// vantir-bench: the frame and its hot routines, each measured through the
+// reference code (fast:0) and the fast code (fast:1) in one run. Every
+// benchmark reports a checksum of its output as the counter "sum", so that no
+// work can be optimised away and the two paths can be seen to agree.
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cmath>
+#include <cstring>
+#include <random>
+#include <vector>
+
+#include "app/demo_scene.h"
+#include "bench_scene.h"
+#include "platform/headless/headless.h"
+#include "render/display_list.h"
+#include "render/ordering.h"
+#include "render/raster/flat.h"
+#include "render/raster/shaded.h"
+#include "render/raster/textured.h"
+#include "scene/transform.h"
+#include "texture/texture.h"
+#include "util/alloc.h"
+#include "util/code_path.h"
+#include "video/back_buffer.h"
+#include "video/screen.h"
+
+namespace {
+
+// Selects the path for one benchmark run: 0 the reference code, 1 the fast
+// code without vector extensions, 2 the fast code with the widest the
+// processor has. The fast path with every extension is restored afterwards.
+struct PathScope {
+    explicit PathScope(std::int64_t path) {
+        setCodePath(path ? CodePath::Fast : CodePath::Reference);
+        setSimdLevel(path == 2 ? SimdLevel::Avx2 : SimdLevel::Scalar);
+    }
+    ~PathScope() {
+        setCodePath(CodePath::Fast);
+        setSimdLevel(SimdLevel::Avx2);
+    }
+};
+
+std::size_t backBufferBytes() {
+    return static_cast<std::size_t>(screenWidth()) * static_cast<std::size_t>(screenHeight()) * 2;
+}
+
+// ---- The frame and its stages ----------------------------------------------
+
+void BM_DemoFrame(benchmark::State& state) {
+    PathScope path(state.range(1));
+    setDemoPose(static_cast<int>(state.range(0)));
+    for (auto _ : state) {
+        renderDemoFrame();
+        benchmark::DoNotOptimize(backBufferPixels());
+        benchmark::ClobberMemory();
+    }
+    state.counters["sum"] = checksumCounter(backBufferChecksum());
+    setDemoPose(0);
+}
+BENCHMARK(BM_DemoFrame)->ArgNames({"pose", "path"})->ArgsProduct({{0, 1, 2, 3}, {0, 1, 2}})->Unit(benchmark::kMicrosecond);
+
+void BM_Clear(benchmark::State& state) {
+    PathScope path(state.range(0));
+    setClearColor(static_cast<std::int32_t>(state.range(1)), 12, 20);
+    for (auto _ : state) {
+        clearBackBuffer();
+        benchmark::DoNotOptimize(backBufferPixels());
+        benchmark::ClobberMemory();
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * static_cast<std::int64_t>(backBufferBytes()));
+    state.counters["sum"] = checksumCounter(backBufferChecksum());
+    setClearColor(0, 0, 0);
+}
+// Black (the demo's colour, four equal bytes) and a colour of unequal bytes.
+BENCHMARK(BM_Clear)->ArgNames({"path", "red"})->ArgsProduct({{0, 1, 2}, {0, 7}})->Unit(benchmark::kMicrosecond);
+
+// The yardstick of the clear: the C library's fill over the same bytes.
+void BM_Memset(benchmark::State& state) {
+    for (auto _ : state) {
+        std::memset(backBufferPixels(), 0, backBufferBytes());
+        benchmark::DoNotOptimize(backBufferPixels());
+        benchmark::ClobberMemory();
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * static_cast<std::int64_t>(backBufferBytes()));
+    state.counters["sum"] = checksumCounter(backBufferChecksum());
+}
+BENCHMARK(BM_Memset)->Unit(benchmark::kMicrosecond);
+
+void BM_Transform(benchmark::State& state) {
+    PathScope path(state.range(0));
+    setDemoPose(2);
+    for (auto _ : state) {
+        transformAllModels();
+        benchmark::ClobberMemory();
+    }
+    const DisplayList* list = frameDisplayList();
+    state.counters["sum"] = checksumCounter(
+        checksumBytes(list->projectedVertices, sizeof(ProjectedVertex) * static_cast<std::size_t>(list->vertexCount)));
+    setDemoPose(0);
+}
+BENCHMARK(BM_Transform)->ArgName("path")->Arg(0)->Arg(2);
+
+// Sorting fills the ordering table; emptying it again (as the dispatch does
+// bucket by bucket) is part of the measured loop.
+void BM_Sort(benchmark::State& state) {
+    PathScope path(state.range(0));
+    setDemoPose(1);
+    transformAllModels();
+    DisplayList* list = frameDisplayList();
+    for (auto _ : state) {
+        sortPrimitives(list);
+        benchmark::DoNotOptimize(orderingTable[0]);
+        std::memset(orderingTable, 0, ORDERING_TABLE_SIZE * sizeof(std::uint32_t));
+    }
+    sortPrimitives(list);
+    state.counters["sum"] = checksumCounter(checksumBytes(orderingTable, ORDERING_TABLE_SIZE * sizeof(std::uint32_t)));
+    std::memset(orderingTable, 0, ORDERING_TABLE_SIZE * sizeof(std::uint32_t));
+    setDemoPose(0);
+}
+BENCHMARK(BM_Sort)->ArgName("path")->Arg(0)->Arg(2);
+
+// ---- Rasterizers -------------------------------------------------------------
+
+// A fixed set of convex polygons of one size class: corners on a circle of the
+// class's radius around centres spread over the screen (the large ones often
+// cut by its edges), with colours and texture coordinates.
+struct PolygonSet {
+    static constexpr int COUNT = 256;
+    std::vector<ProjectedVertex> vertices;  // 4 per polygon
+    std::vector<ColourRecord> colours;
+    std::vector<TexCoord> texCoords;
+    std::vector<int> corners;  // 3 or 4
+    double pixels = 0;         // pixels one pass over the set covers
+};
+
+PolygonSet makePolygons(int radius, unsigned seed) {
+    std::mt19937 random(seed);
+    PolygonSet set;
+    const int w = screenWidth(), h = screenHeight();
+    for (int i = 0; i < PolygonSet::COUNT; ++i) {
+        const int n = 3 + static_cast<int>(random() % 2);
+        double angles[4];
+        for (int k = 0; k < n; ++k) angles[k] = std::uniform_real_distribution<double>(0, 6.283185307179586)(random);
+        for (int a = 1; a < n; ++a)  // in order around the circle: convex
+            for (int b = a; b > 0 && angles[b] < angles[b - 1]; --b) std::swap(angles[b], angles[b - 1]);
+        const int cx = static_cast<int>(random() % static_cast<unsigned>(w));
+        const int cy = static_cast<int>(random() % static_cast<unsigned>(h));
+        for (int k = 0; k < 4; ++k) {
+            const double a = angles[k < n ? k : 0];
+            set.vertices.push_back({cx + static_cast<int>(radius * std::cos(a)), cy + static_cast<int>(radius * std::sin(a)),
+                                    100, 0});
+            set.colours.push_back({static_cast<std::int32_t>(random() % 256), static_cast<std::int32_t>(random() % 256),
+                                   static_cast<std::int32_t>(random() % 256), 0});
+            set.texCoords.push_back({static_cast<std::int32_t>(random() % 512) - 128,
+                                     static_cast<std::int32_t>(random() % 512) - 128, 0, 0});
+        }
+        set.corners.push_back(n);
+    }
+    // Coverage, counted once polygon by polygon with the flat rasterizer.
+    std::vector<Rgb555> saved(backBufferPixels(), backBufferPixels() + backBufferBytes() / 2);
+    for (int i = 0; i < PolygonSet::COUNT; ++i) {
+        std::memset(backBufferPixels(), 0, backBufferBytes());
+        const ProjectedVertex* v = &set.vertices[4 * i];
+        if (set.corners[i] == 3)
+            drawFlatTriangle(v, v + 1, v + 2, 0x7fff);
+        else
+            drawFlatQuad(v, v + 1, v + 2, v + 3, 0x7fff);
+        set.pixels += static_cast<double>(std::count(backBufferPixels(), backBufferPixels() + backBufferBytes() / 2, 0x7fff));
+    }
+    std::copy(saved.begin(), saved.end(), backBufferPixels());
+    return set;
+}
+
+const PolygonSet& polygons(int sizeClass) {
+    static const int radius[3] = {4, 24, 120};
+    static PolygonSet sets[3];
+    static bool made[3] = {};
+    if (!made[sizeClass]) {
+        sets[sizeClass] = makePolygons(radius[sizeClass], 1234u + static_cast<unsigned>(sizeClass));
+        made[sizeClass] = true;
+    }
+    return sets[sizeClass];
+}
+
+enum Family { FLAT, SHADED, SHADED_ADD, TEX, TEX_ADD, TEX_HALF };
+
+void drawPolygon(Family family, const PolygonSet& set, int i) {
+    const ProjectedVertex* v = &set.vertices[4 * i];
+    const ColourRecord* c = &set.colours[4 * i];
+    const TexCoord* t = &set.texCoords[4 * i];
+    const bool quad = set.corners[i] == 4;
+    const std::int32_t colour = static_cast<std::int32_t>((i * 2654435761u) & 0x7fff);
+    switch (family) {
+    case FLAT: quad ? drawFlatQuad(v, v + 1, v + 2, v + 3, colour) : drawFlatTriangle(v, v + 1, v + 2, colour); break;
+    case SHADED:
+        quad ? drawShadedQuad(v, v + 1, v + 2, v + 3, c, c + 1, c + 2, c + 3) : drawShadedTriangle(v, v + 1, v + 2, c, c + 1, c + 2);
+        break;
+    case SHADED_ADD:
+        quad ? drawShadedQuadAdd(v, v + 1, v + 2, v + 3, c, c + 1, c + 2, c + 3)
+             : drawShadedTriangleAdd(v, v + 1, v + 2, c, c + 1, c + 2);
+        break;
+    case TEX:
+        quad ? drawTexQuad(v, v + 1, v + 2, v + 3, t, t + 1, t + 2, t + 3, demoTexture)
+             : drawTexTriangle(v, v + 1, v + 2, t, t + 1, t + 2, demoTexture);
+        break;
+    case TEX_ADD:
+        quad ? drawTexQuadAdd(v, v + 1, v + 2, v + 3, t, t + 1, t + 2, t + 3, demoTexture)
+             : drawTexTriangleAdd(v, v + 1, v + 2, t, t + 1, t + 2, demoTexture);
+        break;
+    case TEX_HALF:
+        quad ? drawTexQuadHalf(v, v + 1, v + 2, v + 3, t, t + 1, t + 2, t + 3, demoTexture)
+             : drawTexTriangleHalf(v, v + 1, v + 2, t, t + 1, t + 2, demoTexture);
+        break;
+    }
+}
+
+void BM_Polygons(benchmark::State& state, Family family) {
+    const PolygonSet& set = polygons(static_cast<int>(state.range(0)));
+    PathScope path(state.range(1));
+    std::memset(backBufferPixels(), 0, backBufferBytes());
+    for (auto _ : state) {
+        for (int i = 0; i < PolygonSet::COUNT; ++i) drawPolygon(family, set, i);
+        benchmark::ClobberMemory();
+    }
+    state.counters["pixels"] = benchmark::Counter(set.pixels * static_cast<double>(state.iterations()),
+                                                  benchmark::Counter::kIsRate);
+    state.counters["polygons"] = benchmark::Counter(PolygonSet::COUNT * static_cast<double>(state.iterations()),
+                                                    benchmark::Counter::kIsRate);
+    // The output of one pass from a clear screen, identical on both paths.
+    std::memset(backBufferPixels(), 0, backBufferBytes());
+    for (int i = 0; i < PolygonSet::COUNT; ++i) drawPolygon(family, set, i);
+    state.counters["sum"] = checksumCounter(backBufferChecksum());
+}
+#define VANTIR_POLYGON_BENCH(name, family)                                                           \
+    BENCHMARK_CAPTURE(BM_Polygons, name, family)                                                     \
+        ->ArgNames({"size", "path"})                                                                 \
+        ->ArgsProduct({{0, 1, 2}, {0, 1, 2}})                                                         \
+        ->Unit(benchmark::kMicrosecond)
+VANTIR_POLYGON_BENCH(flat, FLAT);
+VANTIR_POLYGON_BENCH(shaded, SHADED);
+VANTIR_POLYGON_BENCH(shaded_add, SHADED_ADD);
+VANTIR_POLYGON_BENCH(tex_copy, TEX);
+VANTIR_POLYGON_BENCH(tex_add, TEX_ADD);
+VANTIR_POLYGON_BENCH(tex_half, TEX_HALF);
+
+// ---- Textured spans ----------------------------------------------------------
+
+struct SpanInput {
+    std::int32_t uLeft, vLeft, uRight, vRight;
+};
+
+const std::vector<SpanInput>& spanInputs() {
+    static std::vector<SpanInput> inputs = [] {
+        std::mt19937 random(99);
+        std::vector<SpanInput> v(1024);
+        // Demo-like coordinates: 24.8 accumulators of texture units 0..256.
+        for (SpanInput& s : v)
+            s = {static_cast<std::int32_t>(random() % 65536), static_cast<std::int32_t>(random() % 65536),
+                 static_cast<std::int32_t>(random() % 65536), static_cast<std::int32_t>(random() % 65536)};
+        return v;
+    }();
+    return inputs;
+}
+
+void BM_TexSpan(benchmark::State& state, TexturedSpan reference, TexturedSpan fast) {
+    const std::int32_t width = static_cast<std::int32_t>(state.range(0));
+    const TexturedSpan span = state.range(1) ? fast : reference;
+    const SimdLevel level = setSimdLevel(static_cast<SimdLevel>(state.range(2)));
+    if (state.range(1) == 0 && state.range(2) != 0) {
+        state.SkipWithError("the reference has no vector code");
+        setSimdLevel(SimdLevel::Avx2);
+        return;
+    }
+    if (static_cast<std::int64_t>(level) != state.range(2)) {
+        state.SkipWithError("this processor lacks the vector extension");
+        setSimdLevel(SimdLevel::Avx2);
+        return;
+    }
+    TextureAddressing texture;
+    if (!textureAddressing(demoTexture, &texture)) {
+        state.SkipWithError("no demo texture");
+        return;
+    }
+    const std::vector<SpanInput>& inputs = spanInputs();
+    Rgb555* const pixels = backBufferPixels();
+    const std::int32_t stride = screenWidth(), rows = screenHeight();
+    std::memset(pixels, 0, backBufferBytes());
+    std::size_t k = 0;
+    std::int32_t row = 0;
+    for (auto _ : state) {
+        const SpanInput& s = inputs[k];
+        span(pixels + static_cast<std::ptrdiff_t>(row) * stride + (row & 63), width, s.uLeft, s.vLeft, s.uRight, s.vRight,
+             texture);
+        k = (k + 1) & (inputs.size() - 1);
+        row = row + 1 == rows ? 0 : row + 1;
+    }
+    benchmark::ClobberMemory();
+    state.counters["pixels"] = benchmark::Counter(static_cast<double>(width) * static_cast<double>(state.iterations()),
+                                                  benchmark::Counter::kIsRate);
+    // One pass of every input from a clear screen, identical on both paths.
+    std::memset(pixels, 0, backBufferBytes());
+    for (std::size_t i = 0; i < inputs.size(); ++i) {
+        const std::int32_t r = static_cast<std::int32_t>(i % static_cast<std::size_t>(rows));
+        span(pixels + static_cast<std::ptrdiff_t>(r) * stride + (i & 63), width, inputs[i].uLeft, inputs[i].vLeft,
+             inputs[i].uRight, inputs[i].vRight, texture);
+    }
+    state.counters["sum"] = checksumCounter(backBufferChecksum());
+    setSimdLevel(SimdLevel::Avx2);
+}
+#define VANTIR_SPAN_BENCH(name, reference, fast)                                                     \
+    BENCHMARK_CAPTURE(BM_TexSpan, name, reference, fast)                                             \
+        ->ArgNames({"width", "fast", "simd"})                                                        \
+        ->ArgsProduct({{4, 16, 64, 256}, {0, 1}, {0, 1, 2}})
+VANTIR_SPAN_BENCH(copy, spanCopy, spanCopyFast);
+VANTIR_SPAN_BENCH(add, spanAdd, spanAddFast);
+VANTIR_SPAN_BENCH(half, spanHalf, spanHalfFast);
+
+// ---- BMP loading -------------------------------------------------------------
+
+// The whole load of the demo texture but the table slot: read the file, check
+// and decode it into texels.
+void BM_LoadBmp(benchmark::State& state) {
+    std::vector<Rgb555> texels(256 * 256);
+    std::uint64_t sum = 0;
+    for (auto _ : state) {
+        std::size_t size = 0;
+        unsigned char* bytes = readWholeFile("tes256.bmp", &size);
+        int widthShift = 0, heightShift = 0;
+        if (!bytes || parseBmpImage(bytes, size, &widthShift, &heightShift, texels.data()) < 0) {
+            checkedFree(bytes);
+            state.SkipWithError("cannot load data/tes256.bmp");
+            return;
+        }
+        checkedFree(bytes);
+        benchmark::DoNotOptimize(texels.data());
+    }
+    sum = checksumBytes(texels.data(), texels.size() * sizeof(Rgb555));
+    state.counters["sum"] = checksumCounter(sum);
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * 256 * 256 * 2);
+}
+BENCHMARK(BM_LoadBmp)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    headlessReset(512, 480);
+    if (!startDemo()) return 1;
+    std::printf("vector extension: %s\n", simdLevelName(detectedSimdLevel()));
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    stopDemo();
+    return 0;
+}
