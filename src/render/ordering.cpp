@@ -6,6 +6,7 @@
 #include "render/raster/rect_outline.h"
 #include "render/raster/shaded.h"
 #include "render/raster/textured.h"
+#include "util/code_path.h"
 
 namespace {
 
@@ -207,6 +208,94 @@ void drawRecord(const ListArrays& a, const Primitive& r) {
     }
 }
 
+// ---- Hidden duplicates (the fast path) --------------------------------------
+//
+// A polygon drawn later in the same bucket over exactly the same corners, by a
+// mode that writes every pixel of its spans without reading them (flat,
+// opaque shaded, copied texture), overwrites every pixel the earlier one
+// wrote: the spans of a polygon follow from its corners' x and y alone, and
+// flat polygons clip their columns differently from the others, so only the
+// same kind of geometry counts. The earlier one need not be drawn at all.
+
+enum class Geometry { None, Flat, Interpolated };
+
+Geometry geometryOf(std::uint32_t code) {
+    switch (code) {
+    case PRIM_FLAT_TRI:
+    case PRIM_FLAT_QUAD: return Geometry::Flat;
+    case PRIM_TEX_TRI:
+    case PRIM_TEX_QUAD:
+    case PRIM_TEX_ADD_TRI:
+    case PRIM_TEX_ADD_QUAD:
+    case PRIM_TEX_HALF_TRI:
+    case PRIM_TEX_HALF_QUAD:
+    case PRIM_SHADED_TRI:
+    case PRIM_SHADED_QUAD:
+    case PRIM_SHADED_ADD_TRI:
+    case PRIM_SHADED_ADD_QUAD: return Geometry::Interpolated;
+    default: return Geometry::None;
+    }
+}
+
+// Corners (vertices s1..s4) of a polygon record, or 0 when an index names none.
+int polygonCorners(const ListArrays& a, const Primitive& r, const ProjectedVertex** v) {
+    const int n = (r.codeWord & PRIM_VERTEX_COUNT_MASK) == 4 ? 4 : 3;
+    for (int i = 0; i < n; ++i)
+        if ((v[i] = a.vertex(r.s[1 + i])) == nullptr) return 0;
+    return n;
+}
+
+// True when drawRecord would draw r in full with a mode that ignores the
+// pixels beneath (its indices and texture are valid).
+bool drawsOpaque(const ListArrays& a, const Primitive& r) {
+    const std::int16_t* s = r.s;
+    switch (r.codeWord & PRIM_CODE_MASK) {
+    case PRIM_FLAT_TRI: return ListArrays::at(a.colourTable, a.colourCount, s[4]) != nullptr;
+    case PRIM_FLAT_QUAD: return ListArrays::at(a.colourTable, a.colourCount, s[5]) != nullptr;
+    case PRIM_SHADED_TRI: return a.colour(s[4]) && a.colour(s[5]) && a.colour(s[6]);
+    case PRIM_SHADED_QUAD: return a.colour(s[5]) && a.colour(s[6]) && a.colour(s[7]) && a.colour(s[8]);
+    case PRIM_TEX_TRI:
+    case PRIM_TEX_QUAD: {
+        const bool quad = (r.codeWord & PRIM_CODE_MASK) == PRIM_TEX_QUAD;
+        for (int i = quad ? 9 : 7; i <= (quad ? 12 : 9); ++i)
+            if (!a.texCoord(s[i])) return false;
+        TextureAddressing texture;
+        return textureAddressing(s[0], &texture);
+    }
+    default: return false;
+    }
+}
+
+// True when a later record of the chain from `link` hides r entirely. Only
+// the records the dispatch will still visit count (visitsLeft after r), at
+// most a few of them, and the search stops at anything that could run code of
+// its own (callbacks) or is not a polygon.
+bool hiddenLaterInBucket(DisplayList* list, const ListArrays& a, const Primitive& r, std::uint32_t link,
+                         std::uint32_t visitsLeft) {
+    constexpr std::uint32_t LOOKAHEAD = 8;
+    const Geometry geometry = geometryOf(r.codeWord & PRIM_CODE_MASK);
+    if (geometry == Geometry::None) return false;
+    const ProjectedVertex* mine[4];
+    const int n = polygonCorners(a, r, mine);
+    if (n == 0) return false;
+    for (std::uint32_t step = 0; step < LOOKAHEAD && step < visitsLeft && link != PRIM_LINK_NONE &&
+                                 !(link & PRIM_LINK_CALLBACK_SLOT);
+         ++step) {
+        const Primitive* later = recordAt(list, link);
+        if (later == nullptr) return false;
+        const Geometry laterGeometry = geometryOf(later->codeWord & PRIM_CODE_MASK);
+        if (laterGeometry == Geometry::None) return false;
+        const ProjectedVertex* theirs[4];
+        if (laterGeometry == geometry && polygonCorners(a, *later, theirs) == n) {
+            bool same = true;
+            for (int i = 0; i < n && same; ++i) same = mine[i]->x == theirs[i]->x && mine[i]->y == theirs[i]->y;
+            if (same && drawsOpaque(a, *later)) return true;
+        }
+        link = later->link;
+    }
+    return false;
+}
+
 }  // namespace
 
 void sortPrimitives(DisplayList* list) {
@@ -248,6 +337,7 @@ int dispatchPrimitives(DisplayList* list) {
     std::uint32_t visitsLeft = CALLBACK_SLOT_COUNT;
     if (usable(list) && list->primitiveEnd > list->firstPrimitive)
         visitsLeft += (list->primitiveEnd - list->firstPrimitive) / PRIMITIVE_HEADER_BYTES;
+    const bool skipHidden = fastPath() && usable(list);
     for (std::int32_t b = ORDERING_TABLE_SIZE - 1; b >= 0; --b) {
         std::uint32_t link = orderingTable[b];
         for (; link != PRIM_LINK_NONE && visitsLeft > 0; --visitsLeft) {
@@ -261,7 +351,7 @@ int dispatchPrimitives(DisplayList* list) {
             } else {
                 const Primitive* r = usable(list) ? recordAt(list, link) : nullptr;
                 if (r == nullptr) break;
-                drawRecord(arrays, *r);
+                if (!(skipHidden && hiddenLaterInBucket(list, arrays, *r, r->link, visitsLeft - 1))) drawRecord(arrays, *r);
                 link = r->link;
             }
         }

@@ -16,6 +16,7 @@
 #include "app/demo_scene.h"
 #include "app/shell_test_support.h"
 #include "math/reciprocal.h"
+#include "render/display_list.h"
 #include "render/ordering.h"
 #include "render/raster/flat.h"
 #include "render/raster/raster_fixture.h"
@@ -405,6 +406,48 @@ TEST(FastFrames, DemoFramesMatchTheReferenceFrame) {
                 ASSERT_TRUE(frame(CodePath::Fast, level) == expected)
                     << "demo frame with bands at x " << pose.x << ", z " << pose.z << ", clear word 0x" << std::hex
                     << screenClearWord() << " at " << simdLevelName(level);
+        }
+    }
+    resetShellState();
+}
+
+// The demo's display list over random projected vertices with few depths, so
+// buckets hold long chains of polygons that share some, all or none of their
+// corners: the fast dispatch must leave out only what is drawn over anyway.
+TEST(FastFrames, DispatchOfCrowdedBucketsMatchesTheReference) {
+    PathGuard guard;
+    ScopedRunDirectory directory;
+    HWND window = createBareWindow(512, 480);
+    ASSERT_EQ(startUp(window), 0);
+    DisplayList* list = frameDisplayList();
+    ASSERT_NE(list, nullptr);
+    std::mt19937 random(606);
+    const std::size_t pixels = static_cast<std::size_t>(screenWidth()) * static_cast<std::size_t>(screenHeight() + 1);
+    for (int frame = 0; frame < 150; ++frame) {
+        const std::int32_t spread = 1 + static_cast<std::int32_t>(random() % 40);
+        for (std::int32_t i = 0; i < 220; ++i) {
+            ProjectedVertex& v = list->projectedVertices[i];
+            v.x = static_cast<std::int32_t>(random() % static_cast<unsigned>(spread * 8)) + 200;
+            v.y = static_cast<std::int32_t>(random() % static_cast<unsigned>(spread * 8)) + 200;
+            v.z = static_cast<std::int32_t>(random() % 4);
+            v.clip = random() % 50 == 0 ? -1 : 0;
+        }
+        // Some vertices share a position, so neighbouring cells coincide.
+        for (int k = 0; k < spread; ++k) {
+            const std::size_t a = random() % 220, b = random() % 220;
+            list->projectedVertices[a].x = list->projectedVertices[b].x;
+            list->projectedVertices[a].y = list->projectedVertices[b].y;
+        }
+        std::vector<Rgb555> expected;
+        for (CodePath path : {CodePath::Reference, CodePath::Fast}) {
+            setCodePath(path);
+            clearBackBuffer();
+            drawDisplayList();
+            std::vector<Rgb555> out(backBufferPixels(), backBufferPixels() + pixels);
+            if (path == CodePath::Reference)
+                expected = std::move(out);
+            else
+                ASSERT_TRUE(out == expected) << "random frame " << frame << " (mt19937 seeded 606) differs";
         }
     }
     resetShellState();

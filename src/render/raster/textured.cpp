@@ -172,7 +172,8 @@ inline void spanTexturedFast(Rgb555* dst, std::int32_t count, std::int32_t uLeft
     const std::int32_t u = (uLeft << texture.widthShift) >> 8;
     const std::int32_t v = (vLeft << texture.heightShift) >> 8;
 #if VANTIR_X86
-    if (vector) {
+    // Gathers pay off from about two rounds on; the demo's spans are shorter.
+    if (vector && count >= 16) {
         texelRunAvx2<Combine>(dst, count, u, v, stepU, stepV, texture, writableEnd);
         return;
     }
