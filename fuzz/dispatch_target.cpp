@@ -21,6 +21,7 @@
 #include "render/raster/shaded.h"
 #include "render/raster/textured.h"
 #include "texture/texture.h"
+#include "util/code_path.h"
 
 namespace {
 
@@ -202,8 +203,9 @@ int fuzzDispatch(const std::uint8_t* data, std::size_t size) {
     const std::int32_t width = 1 + in.u8() % 160;
     const std::int32_t height = 1 + in.u8() % 120;
     const std::uint8_t setup = in.u8();
-    GuardedScreen screen(width, height, static_cast<Rgb555>(in.u16()));
-    if (setup & 1) {
+    const bool otherClip = setup & 1;
+    GuardedScreen screen(width, height, static_cast<Rgb555>(in.u16()), !otherClip);
+    if (otherClip) {
         // A clip rectangle taken from another screen size than the one drawn into.
         setBackBuffer(nullptr, 1 + in.u8() % 200, 1 + in.u8() % 160);
         setClipRect();
@@ -281,15 +283,28 @@ int fuzzDispatch(const std::uint8_t* data, std::size_t size) {
     }
     if (setup & 4) list->primitiveCount = claimedCount;
 
+    // The same list drawn by the reference routines into a twin screen and by
+    // the fast ones at a vector level from the input: to the bit the same.
+    static constexpr SimdLevel LEVELS[] = {SimdLevel::Avx2, SimdLevel::Sse2, SimdLevel::Scalar, SimdLevel::Avx2};
+    GuardedScreen reference(width, height, screen.pixels()[0], !otherClip);
     for (int pass = 0; pass < 2; ++pass) {
+        setCodePath(CodePath::Reference);
+        setBackBuffer(reference.pixels(), width, height);
+        sortPrimitives(list);
+        dispatchPrimitives(list);
+        setCodePath(CodePath::Fast);
+        setSimdLevel(LEVELS[(setup >> 4) & 3]);
+        setBackBuffer(screen.pixels(), width, height);
         sortPrimitives(list);
         dispatchPrimitives(list);
         fuzzCheck(orderingTableEmpty(), "dispatch leaves the ordering table empty");
-        fuzzCheck(screen.guardsIntact(), "drawing stays inside the back buffer");
+        fuzzCheck(screen.guardsIntact() && reference.guardsIntact(), "drawing stays inside the back buffer");
+        fuzzCheck(screen.memory == reference.memory, "the fast routines draw what the reference ones draw");
     }
     for (int i = 0; i < directCalls; ++i) drawDirectly(direct, list->projectedVertices, vertices);
     fuzzCheck(screen.guardsIntact(), "direct drawing stays inside the back buffer");
 
+    setSimdLevel(SimdLevel::Avx2);  // back to the widest the processor has
     setSpriteTable(nullptr, 0);
     releaseTextures();
     releaseDisplayList();

