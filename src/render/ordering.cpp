@@ -285,10 +285,14 @@ bool hiddenLaterInBucket(DisplayList* list, const ListArrays& a, const Primitive
         if (later == nullptr) return false;
         const Geometry laterGeometry = geometryOf(later->codeWord & PRIM_CODE_MASK);
         if (laterGeometry == Geometry::None) return false;
-        const ProjectedVertex* theirs[4];
-        if (laterGeometry == geometry && polygonCorners(a, *later, theirs) == n) {
+        if (laterGeometry == geometry && ((later->codeWord & PRIM_VERTEX_COUNT_MASK) == 4 ? 4 : 3) == n) {
+            // Corner by corner, stopping at the first that differs or names
+            // no vertex: most candidates share no corner at all.
             bool same = true;
-            for (int i = 0; i < n && same; ++i) same = mine[i]->x == theirs[i]->x && mine[i]->y == theirs[i]->y;
+            for (int i = 0; i < n && same; ++i) {
+                const ProjectedVertex* theirs = a.vertex(later->s[1 + i]);
+                same = theirs != nullptr && mine[i]->x == theirs->x && mine[i]->y == theirs->y;
+            }
             if (same && drawsOpaque(a, *later)) return true;
         }
         link = later->link;

@@ -6,6 +6,7 @@
 // itself as a reproducible input.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <random>
@@ -53,10 +54,11 @@ struct PathGuard {
 TEST(Reciprocal, ErrorBoundHoldsForEveryDivisor) {
     for (std::uint64_t d = 1; d <= RECIPROCAL_DIVISOR_LIMIT; ++d) {
         const std::uint64_t m = reciprocalTable[d];
-        ASSERT_GE(m * d, std::uint64_t{1} << 32) << "d=" << d;
+        ASSERT_GT(m * d, std::uint64_t{1} << 32) << "d=" << d;
         const std::uint64_t e = m * d - (std::uint64_t{1} << 32);
-        ASSERT_LT(e, d) << "d=" << d;
-        ASSERT_LE(e * RECIPROCAL_NUMERATOR_LIMIT, std::uint64_t{1} << 32) << "d=" << d;
+        ASSERT_GE(e, 1u) << "d=" << d;  // the signed form needs e > 0
+        ASSERT_LE(e, d) << "d=" << d;
+        ASSERT_LT(e * (RECIPROCAL_NUMERATOR_LIMIT - 1), std::uint64_t{1} << 32) << "d=" << d;
     }
 }
 
@@ -95,6 +97,58 @@ TEST(Reciprocal, MatchesTruncatingDivision) {
         }
     }
     check(INT32_MIN, -1);
+}
+
+// Every numerator the reciprocal takes, for every divisor: the truncated
+// quotient is constant on each run q * d .. q * d + d - 1 (and its negative),
+// and the product form is non-decreasing in the numerator on either side of
+// zero, so checking both ends of every run checks every numerator between.
+TEST(Reciprocal, SignedFormExactForEveryNumeratorInRange) {
+    const std::int32_t limit = static_cast<std::int32_t>(RECIPROCAL_NUMERATOR_LIMIT);
+    for (std::int32_t d = 1; d <= RECIPROCAL_DIVISOR_LIMIT; ++d) {
+        const std::uint64_t m = reciprocalTable[static_cast<std::size_t>(d)];
+        for (std::int32_t low = 0; low < limit; low += d) {
+            const std::int32_t high = std::min(low + d - 1, limit - 1);
+            for (std::int32_t n : {low, high, -low, -high}) {
+                if (divTruncByReciprocal(n, m) != n / d) {
+                    FAIL() << "divTruncByReciprocal(" << n << ", reciprocalTable[" << d << "]) = "
+                           << divTruncByReciprocal(n, m) << ", expected " << n / d;
+                }
+            }
+        }
+    }
+    // The range test: exactly -(limit - 1)..limit - 1.
+    for (std::int32_t n : {0, 1, -1, limit - 1, -(limit - 1)}) EXPECT_TRUE(reciprocalNumerator(n)) << n;
+    for (std::int32_t n : {limit, -limit, INT32_MAX, INT32_MIN, limit + 1, -limit - 1}) EXPECT_FALSE(reciprocalNumerator(n)) << n;
+}
+
+// The walk's slopes by reciprocal against the hardware division, on edges of
+// every kind: downwards and upwards, horizontal, long, and differences of any size.
+TEST(Reciprocal, EdgeSlopesMatchTheHardwareDivision) {
+    std::mt19937 random(4242);
+    for (int i = 0; i < 200000; ++i) {
+        RasterPoint<3> a, b;
+        const auto coordinate = [&](int scale) {
+            switch (random() % 4) {
+            case 0: return static_cast<std::int32_t>(random());
+            case 1: return static_cast<std::int32_t>(random() % 40000) - 20000;
+            default: return static_cast<std::int32_t>(random() % static_cast<unsigned>(scale));
+            }
+        };
+        a.x = coordinate(1024);
+        b.x = coordinate(1024);
+        a.y = coordinate(600);
+        b.y = random() % 4 == 0 ? a.y + static_cast<std::int32_t>(random() % 1100) : coordinate(600);
+        for (int k = 0; k < 3; ++k) {
+            a.value[k] = coordinate(70000);
+            b.value[k] = coordinate(70000);
+        }
+        const EdgeValues<3> expected = raster_detail::edgeSlope<3, raster_detail::HardwareDivide>(a, b);
+        const EdgeValues<3> actual = raster_detail::edgeSlopeFast<3>(a, b);
+        ASSERT_TRUE(expected.x == actual.x && expected.value == actual.value)
+            << "edge (" << a.x << ", " << a.y << " | " << a.value[0] << " " << a.value[1] << " " << a.value[2] << ") -> ("
+            << b.x << ", " << b.y << " | " << b.value[0] << " " << b.value[1] << " " << b.value[2] << ")";
+    }
 }
 
 // ---- The clear --------------------------------------------------------------

@@ -158,6 +158,29 @@ EdgeValues<K> edgeSlope(const RasterPoint<K>& a, const RasterPoint<K>& b) {
     return s;
 }
 
+// edgeSlope with reciprocal multiplication, built for the common edge that
+// runs downwards over at most RECIPROCAL_DIVISOR_LIMIT - 1 rows with small
+// differences: one table load and one test for all K + 1 quotients, the
+// divisor's sign needing no handling. Anything else goes through divTruncFast.
+template <int K>
+EdgeValues<K> edgeSlopeFast(const RasterPoint<K>& a, const RasterPoint<K>& b) {
+    const std::int32_t dy = b.y - a.y;
+    EdgeValues<K> n;
+    n.x = (b.x - a.x) * 256;
+    bool small = (static_cast<std::uint32_t>(dy) < static_cast<std::uint32_t>(RECIPROCAL_DIVISOR_LIMIT)) &
+                 reciprocalNumerator(n.x);
+    for (int k = 0; k < K; ++k) {
+        n.value[k] = (b.value[k] - a.value[k]) * 256;
+        small &= reciprocalNumerator(n.value[k]);
+    }
+    if (__builtin_expect(!small, 0)) return edgeSlope<K, ReciprocalDivide>(a, b);
+    const std::uint64_t m = reciprocalTable[static_cast<std::uint32_t>(dy) + 1];  // divisor dy + 1
+    EdgeValues<K> s;
+    s.x = divTruncByReciprocal(n.x, m);
+    for (int k = 0; k < K; ++k) s.value[k] = divTruncByReciprocal(n.value[k], m);
+    return s;
+}
+
 template <int K>
 void step(EdgeValues<K>& acc, const EdgeValues<K>& slope) {
     acc.x += slope.x;
@@ -258,8 +281,7 @@ void rasterizePolygon(const RasterPoint<K>* corners, int n, ClipDivisor columnDi
 // slope is smaller; every choice of the active side is made in those terms.
 template <int K, typename SpanFn>
 void walkPolygonFast(const RasterPoint<K>* p, int m, SpanFn&& span) {
-    using raster_detail::edgeSlope;
-    using raster_detail::ReciprocalDivide;
+    using raster_detail::edgeSlopeFast;
     if (m - 1 <= 0) return;
     const auto wrap = [m](int i) { return i < 0 ? m - 1 : (i > m - 1 ? 0 : i); };
 
@@ -272,8 +294,8 @@ void walkPolygonFast(const RasterPoint<K>* p, int m, SpanFn&& span) {
     for (int k = 0; k < K; ++k) start.value[k] = p[top].value[k] * 256;
     const int forwardEnd = wrap(top + 1);
     const int backwardEnd = wrap(top - 1);
-    const EdgeValues<K> forwardSlope = edgeSlope<K, ReciprocalDivide>(p[top], p[forwardEnd]);
-    const EdgeValues<K> backwardSlope = edgeSlope<K, ReciprocalDivide>(p[top], p[backwardEnd]);
+    const EdgeValues<K> forwardSlope = edgeSlopeFast<K>(p[top], p[forwardEnd]);
+    const EdgeValues<K> backwardSlope = edgeSlopeFast<K>(p[top], p[backwardEnd]);
     // Side 1 (backward) is the left side only when its first x slope is smaller.
     const bool leftIsBackward = backwardSlope.x < forwardSlope.x;
 
@@ -291,12 +313,12 @@ void walkPolygonFast(const RasterPoint<K>* p, int m, SpanFn&& span) {
     const auto advanceLeft = [&] {
         const int from = leftEnd;
         leftEnd = wrap(from + leftStep);
-        leftSlope = edgeSlope<K, ReciprocalDivide>(p[from], p[leftEnd]);
+        leftSlope = edgeSlopeFast<K>(p[from], p[leftEnd]);
     };
     const auto advanceRight = [&] {
         const int from = rightEnd;
         rightEnd = wrap(from - leftStep);
-        rightSlope = edgeSlope<K, ReciprocalDivide>(p[from], p[rightEnd]);
+        rightSlope = edgeSlopeFast<K>(p[from], p[rightEnd]);
     };
 
     std::int32_t y = p[top].y;
@@ -347,7 +369,8 @@ int clipPolygonFast(const RasterPoint<K>* in, int n, RasterPoint<K>* out, ClipDi
             inside = inside && static_cast<std::uint32_t>(in[i].x) <= static_cast<std::uint32_t>(clip.maxX) &&
                      static_cast<std::uint32_t>(in[i].y) <= static_cast<std::uint32_t>(clip.maxY);
         if (inside) {
-            for (int i = 0; i < n; ++i) out[i] = in[(i + 2) % n];
+            // Rotated by two places, without a division by n.
+            for (int i = 0, j = n > 2 ? 2 : 2 - n; i < n; ++i, j = j + 1 == n ? 0 : j + 1) out[i] = in[j];
             return n;
         }
     }

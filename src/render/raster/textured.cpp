@@ -83,14 +83,43 @@ void spanTextured(Rgb555* dst, std::int32_t count, std::int32_t uLeft, std::int3
 // logical shifts of the vector code give the same index as the arithmetic
 // ones of the reference.
 
+// The addressing of one polygon with what the gathers need besides.
+struct FastTexture : TextureAddressing {
+    std::int32_t lastIndex;  // the texture's last texel
+};
+
+FastTexture fastTexture(const TextureAddressing& t) { return {t, (1 << (t.widthShift + t.heightShift)) - 1}; }
+
+// A span's first texel position and per-pixel steps (texel units, 8 fraction
+// bits): the two divisions by reciprocal multiplication. count >= 1.
+struct SpanSteps {
+    std::int32_t u, v, stepU, stepV;
+};
+
+inline SpanSteps spanSteps(std::int32_t count, std::int32_t uLeft, std::int32_t vLeft, std::int32_t uRight,
+                           std::int32_t vRight, const TextureAddressing& t) {
+    const std::int32_t uSpan = uRight - uLeft, vSpan = vRight - vLeft;
+    std::int32_t du, dv;
+    // One test for both divisions (& rather than &&: a single branch).
+    if (__builtin_expect(reciprocalNumerator(uSpan) & reciprocalNumerator(vSpan) & (count <= RECIPROCAL_DIVISOR_LIMIT), 1)) {
+        const std::uint64_t m = reciprocalTable[static_cast<std::uint32_t>(count)];
+        du = divTruncByReciprocal(uSpan, m);
+        dv = divTruncByReciprocal(vSpan, m);
+    } else {
+        du = uSpan / count;
+        dv = vSpan / count;
+    }
+    return {(uLeft << t.widthShift) >> 8, (vLeft << t.heightShift) >> 8, du >> (8 - t.widthShift), dv >> (8 - t.heightShift)};
+}
+
 // One pixel after another.
 template <typename Combine>
 inline void texelRunScalar(Rgb555* dst, std::int32_t count, std::int32_t u, std::int32_t v, std::int32_t stepU,
-                           std::int32_t stepV, const TextureAddressing& texture) {
-    const Rgb555* const texels = texture.texels;
-    const std::int32_t rowMask = texture.rowMask;
-    const std::int32_t rowShift = texture.rowShift;
-    const std::int32_t columnMask = texture.columnMask;
+                           std::int32_t stepV, const TextureAddressing& t) {
+    const Rgb555* const texels = t.texels;
+    const std::int32_t rowMask = t.rowMask;
+    const std::int32_t rowShift = t.rowShift;
+    const std::int32_t columnMask = t.columnMask;
     for (std::int32_t i = 0; i < count; ++i) {
         const std::int32_t index = ((v & rowMask) >> rowShift) + ((u >> 8) & columnMask);
         dst[i] = static_cast<Rgb555>(Combine::combine(texels[index], dst[i]));
@@ -100,45 +129,47 @@ inline void texelRunScalar(Rgb555* dst, std::int32_t count, std::int32_t u, std:
 }
 
 #if VANTIR_X86
-// Eight pixels per round: the indices of eight lanes at once, the texels
-// gathered as 32-bit loads and narrowed to their 16-bit halves. A last
-// partial round covers eight pixels when they lie below writableEnd, putting
-// the pixels beyond the span back as they were; otherwise it goes pixel by
-// pixel.
-template <typename Combine>
-VANTIR_AVX2 void texelRunAvx2(Rgb555* dst, std::int32_t count, std::int32_t u, std::int32_t v, std::int32_t stepU,
-                              std::int32_t stepV, const TextureAddressing& texture, const Rgb555* writableEnd) {
-    const __m256i lanes = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
-    __m256i us = _mm256_add_epi32(_mm256_set1_epi32(u), _mm256_mullo_epi32(lanes, _mm256_set1_epi32(stepU)));
-    __m256i vs = _mm256_add_epi32(_mm256_set1_epi32(v), _mm256_mullo_epi32(lanes, _mm256_set1_epi32(stepV)));
-    const __m256i stepUs = _mm256_set1_epi32(static_cast<std::int32_t>(static_cast<std::uint32_t>(stepU) * 8u));
-    const __m256i stepVs = _mm256_set1_epi32(static_cast<std::int32_t>(static_cast<std::uint32_t>(stepV) * 8u));
-    const __m256i rowMask = _mm256_set1_epi32(texture.rowMask);
-    const __m256i columnMask = _mm256_set1_epi32(texture.columnMask);
-    const __m128i rowShift = _mm_cvtsi32_si128(texture.rowShift);
+// The texels of eight lanes as eight pixels: the indices of all lanes at
+// once, the texels gathered as 32-bit loads and narrowed to their 16-bit
+// halves. A 32-bit load at the last texel would reach past the texture: that
+// lane loads from one texel earlier and takes the upper half.
+VANTIR_AVX2 inline __m128i gatherTexels8(__m256i us, __m256i vs, const FastTexture& t) {
+    const __m256i index = _mm256_add_epi32(_mm256_srl_epi32(_mm256_and_si256(vs, _mm256_set1_epi32(t.rowMask)),
+                                                            _mm_cvtsi32_si128(t.rowShift)),
+                                           _mm256_and_si256(_mm256_srli_epi32(us, 8), _mm256_set1_epi32(t.columnMask)));
+    const __m256i last = _mm256_cmpeq_epi32(index, _mm256_set1_epi32(t.lastIndex));
+    const __m256i gathered =
+        _mm256_srlv_epi32(_mm256_i32gather_epi32(reinterpret_cast<const int*>(t.texels), _mm256_add_epi32(index, last), 2),
+                          _mm256_and_si256(last, _mm256_set1_epi32(16)));
     // Bytes 0-1, 4-5, 8-9, 12-13 of each half to its low 8 bytes.
     const __m256i narrow = _mm256_setr_epi8(0, 1, 4, 5, 8, 9, 12, 13, -1, -1, -1, -1, -1, -1, -1, -1, 0, 1, 4, 5, 8, 9,
                                             12, 13, -1, -1, -1, -1, -1, -1, -1, -1);
-    // A 32-bit load at the last texel would reach past the texture: that lane
-    // loads from one texel earlier and takes the upper half.
-    const int* const base = reinterpret_cast<const int*>(texture.texels);
-    const __m256i lastIndex = _mm256_set1_epi32((1 << (texture.widthShift + texture.heightShift)) - 1);
-    const __m256i sixteen = _mm256_set1_epi32(16);
-    // The texels of the eight lanes as eight pixels, and the lanes one round on.
-#define VANTIR_TEXELS8(result)                                                                                      \
-    const __m256i index_ = _mm256_add_epi32(_mm256_srl_epi32(_mm256_and_si256(vs, rowMask), rowShift),              \
-                                            _mm256_and_si256(_mm256_srli_epi32(us, 8), columnMask));                \
-    const __m256i last_ = _mm256_cmpeq_epi32(index_, lastIndex);                                                   \
-    const __m256i gathered_ = _mm256_srlv_epi32(_mm256_i32gather_epi32(base, _mm256_add_epi32(index_, last_), 2),   \
-                                                _mm256_and_si256(last_, sixteen));                                  \
-    const __m128i result = _mm256_castsi256_si128(_mm256_permute4x64_epi64(_mm256_shuffle_epi8(gathered_, narrow), 0x08)); \
-    us = _mm256_add_epi32(us, stepUs);                                                                              \
-    vs = _mm256_add_epi32(vs, stepVs)
+    return _mm256_castsi256_si128(_mm256_permute4x64_epi64(_mm256_shuffle_epi8(gathered, narrow), 0x08));
+}
+
+// Eight pixels per round. A last partial round (and a span of fewer than
+// eight pixels) covers eight pixels when they lie below writableEnd, putting
+// the pixels beyond the span back as they were: no loop whose length follows
+// the span, whose end the processor would mispredict on the short spans of a
+// frame. Otherwise the rest goes pixel by pixel.
+template <typename Combine>
+VANTIR_AVX2 inline void texelRunAvx2(Rgb555* dst, std::int32_t count, std::int32_t u, std::int32_t v,
+                                     std::int32_t stepU, std::int32_t stepV, const FastTexture& t,
+                                     const Rgb555* writableEnd) {
+    const __m256i lanes = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
+    __m256i us = _mm256_add_epi32(_mm256_set1_epi32(u), _mm256_mullo_epi32(lanes, _mm256_set1_epi32(stepU)));
+    __m256i vs = _mm256_add_epi32(_mm256_set1_epi32(v), _mm256_mullo_epi32(lanes, _mm256_set1_epi32(stepV)));
     std::int32_t i = 0;
-    for (; i + 8 <= count; i += 8) {
-        __m128i* const out = reinterpret_cast<__m128i*>(dst + i);
-        VANTIR_TEXELS8(texels);
-        _mm_storeu_si128(out, Combine::combine8(texels, _mm_loadu_si128(out)));
+    if (count > 8) {
+        const __m256i stepUs = _mm256_set1_epi32(static_cast<std::int32_t>(static_cast<std::uint32_t>(stepU) * 8u));
+        const __m256i stepVs = _mm256_set1_epi32(static_cast<std::int32_t>(static_cast<std::uint32_t>(stepV) * 8u));
+        for (; i + 8 <= count; i += 8) {
+            __m128i* const out = reinterpret_cast<__m128i*>(dst + i);
+            const __m128i texels = gatherTexels8(us, vs, t);
+            _mm_storeu_si128(out, Combine::combine8(texels, _mm_loadu_si128(out)));
+            us = _mm256_add_epi32(us, stepUs);
+            vs = _mm256_add_epi32(vs, stepVs);
+        }
     }
     const std::int32_t left = count - i;
     if (left == 0) return;
@@ -146,45 +177,82 @@ VANTIR_AVX2 void texelRunAvx2(Rgb555* dst, std::int32_t count, std::int32_t u, s
         __m128i* const out = reinterpret_cast<__m128i*>(dst + i);
         const __m128i old = _mm_loadu_si128(out);
         const __m128i keep = _mm_cmpgt_epi16(_mm_set1_epi16(static_cast<short>(left)), _mm_setr_epi16(0, 1, 2, 3, 4, 5, 6, 7));
-        VANTIR_TEXELS8(texels);
-        _mm_storeu_si128(out, _mm_blendv_epi8(old, Combine::combine8(texels, old), keep));
+        _mm_storeu_si128(out, _mm_blendv_epi8(old, Combine::combine8(gatherTexels8(us, vs, t), old), keep));
         return;
     }
     const std::uint32_t done = static_cast<std::uint32_t>(i);
     texelRunScalar<Combine>(dst + i, left, u + static_cast<std::int32_t>(done * static_cast<std::uint32_t>(stepU)),
-                            v + static_cast<std::int32_t>(done * static_cast<std::uint32_t>(stepV)), stepU, stepV,
-                            texture);
-#undef VANTIR_TEXELS8
+                            v + static_cast<std::int32_t>(done * static_cast<std::uint32_t>(stepV)), stepU, stepV, t);
 }
 #endif
 
-// The span: the two divisions by reciprocal multiplication, then the pixels.
-// writableEnd: how far past the span pixels may be read and written back.
+// The span routines of the polygon walk, one per vector level: clamp the row's
+// span, set it up and draw it, all inlined into the walk.
 template <typename Combine>
-inline void spanTexturedFast(Rgb555* dst, std::int32_t count, std::int32_t uLeft, std::int32_t vLeft,
-                             std::int32_t uRight, std::int32_t vRight, const TextureAddressing& texture,
-                             [[maybe_unused]] bool vector, [[maybe_unused]] const Rgb555* writableEnd) {
-    if (count <= 0) return;
-    const std::int32_t du = divTruncPositive(uRight - uLeft, count);
-    const std::int32_t dv = divTruncPositive(vRight - vLeft, count);
-    const std::int32_t stepU = du >> (8 - texture.widthShift);
-    const std::int32_t stepV = dv >> (8 - texture.heightShift);
-    const std::int32_t u = (uLeft << texture.widthShift) >> 8;
-    const std::int32_t v = (vLeft << texture.heightShift) >> 8;
-#if VANTIR_X86
-    // Gathers pay off from about two rounds on; the demo's spans are shorter.
-    if (vector && count >= 16) {
-        texelRunAvx2<Combine>(dst, count, u, v, stepU, stepV, texture, writableEnd);
-        return;
+struct ScalarSpans {
+    RasterTarget target;
+    FastTexture texture;
+    void operator()(std::int32_t row, const EdgeValues<2>& left, const EdgeValues<2>& right) const {
+        Rgb555* dst;
+        std::int32_t count;
+        if (!clampSpan(target, row, left.x, right.x, &dst, &count)) return;
+        const SpanSteps s = spanSteps(count, left.value[0], left.value[1], right.value[0], right.value[1], texture);
+        texelRunScalar<Combine>(dst, count, s.u, s.v, s.stepU, s.stepV, texture);
     }
+};
+
+#if VANTIR_X86
+template <typename Combine>
+struct Avx2Spans {
+    RasterTarget target;
+    FastTexture texture;
+    VANTIR_AVX2 void operator()(std::int32_t row, const EdgeValues<2>& left, const EdgeValues<2>& right) const {
+        Rgb555* dst;
+        std::int32_t count;
+        if (!clampSpan(target, row, left.x, right.x, &dst, &count)) return;
+        const SpanSteps s = spanSteps(count, left.value[0], left.value[1], right.value[0], right.value[1], texture);
+        // A gather costs more than the few loads of a short span, even with
+        // the mispredicted end of the pixel loop: gathers from two rounds on.
+        if (count < 16)
+            texelRunScalar<Combine>(dst, count, s.u, s.v, s.stepU, s.stepV, texture);
+        else
+            texelRunAvx2<Combine>(dst, count, s.u, s.v, s.stepU, s.stepV, texture, target.blockEnd);
+    }
+};
 #endif
-    texelRunScalar<Combine>(dst, count, u, v, stepU, stepV, texture);
-}
 
 // Whether the vector pixels may run.
 bool vectorTexels() { return VANTIR_X86 && simdLevel() >= SimdLevel::Avx2; }
 
-// fillTexturedPolygon through the fast clipper, walk and span.
+// fillTexturedPolygon through the fast clipper and walk with the span routine
+// of one vector level.
+template <typename Spans>
+inline void fillTexturedWith(const ProjectedVertex* const* vertices, const TexCoord* const* texCoords,
+                             const TextureAddressing& addressing, const RasterTarget& target, int n) {
+    const Spans spans{target, fastTexture(addressing)};
+    TexturedPoint corners[MAX_POLYGON_CORNERS];
+    loadCorners(vertices, texCoords, n, corners);
+    rasterizePolygonFast(corners, n, ClipDivisor::Enlarged, spans);
+}
+
+template <typename Combine>
+void fillTexturedScalar(const ProjectedVertex* const* vertices, const TexCoord* const* texCoords,
+                        const TextureAddressing& addressing, const RasterTarget& target, int n) {
+    fillTexturedWith<ScalarSpans<Combine>>(vertices, texCoords, addressing, target, n);
+}
+
+#if VANTIR_X86
+// flatten: the walk and the vector span routine become one function, so
+// the span's set-up stays in registers and no call is made per row.
+template <typename Combine>
+VANTIR_AVX2 __attribute__((flatten)) void fillTexturedAvx2(const ProjectedVertex* const* vertices,
+                                                           const TexCoord* const* texCoords,
+                                                           const TextureAddressing& addressing,
+                                                           const RasterTarget& target, int n) {
+    fillTexturedWith<Avx2Spans<Combine>>(vertices, texCoords, addressing, target, n);
+}
+#endif
+
 template <typename Combine>
 void fillTexturedFast(const ProjectedVertex* const* vertices, const TexCoord* const* texCoords, std::int32_t texture,
                       int n) {
@@ -193,17 +261,40 @@ void fillTexturedFast(const ProjectedVertex* const* vertices, const TexCoord* co
     if (!textureAddressing(texture, &addressing)) return;
     RasterTarget target;
     if (!fetchRasterTarget(&target)) return;
-    const bool vector = vectorTexels();
-    TexturedPoint corners[MAX_POLYGON_CORNERS];
-    loadCorners(vertices, texCoords, n, corners);
-    rasterizePolygonFast(corners, n, ClipDivisor::Enlarged,
-                         [&](std::int32_t row, const EdgeValues<2>& left, const EdgeValues<2>& right) {
-                             Rgb555* dst;
-                             std::int32_t count;
-                             if (clampSpan(target, row, left.x, right.x, &dst, &count))
-                                 spanTexturedFast<Combine>(dst, count, left.value[0], left.value[1], right.value[0],
-                                                           right.value[1], addressing, vector, target.blockEnd);
-                         });
+#if VANTIR_X86
+    if (vectorTexels()) {
+        fillTexturedAvx2<Combine>(vertices, texCoords, addressing, target, n);
+        return;
+    }
+#endif
+    fillTexturedScalar<Combine>(vertices, texCoords, addressing, target, n);
+}
+
+#if VANTIR_X86
+// A span on its own, by the fast route with gathers; writableEnd is the
+// span's own end.
+template <typename Combine>
+VANTIR_AVX2 void spanFastAvx2(Rgb555* dst, std::int32_t count, std::int32_t uLeft, std::int32_t vLeft,
+                              std::int32_t uRight, std::int32_t vRight, const TextureAddressing& texture) {
+    const FastTexture t = fastTexture(texture);
+    const SpanSteps s = spanSteps(count, uLeft, vLeft, uRight, vRight, t);
+    texelRunAvx2<Combine>(dst, count, s.u, s.v, s.stepU, s.stepV, t, dst + count);
+}
+#endif
+
+template <typename Combine>
+void spanFast(Rgb555* dst, std::int32_t count, std::int32_t uLeft, std::int32_t vLeft, std::int32_t uRight,
+              std::int32_t vRight, const TextureAddressing& texture) {
+    if (count <= 0) return;
+#if VANTIR_X86
+    // Gathers pay off from a whole round on when no pixel past the span may be touched.
+    if (count >= 8 && vectorTexels()) {
+        spanFastAvx2<Combine>(dst, count, uLeft, vLeft, uRight, vRight, texture);
+        return;
+    }
+#endif
+    const SpanSteps s = spanSteps(count, uLeft, vLeft, uRight, vRight, texture);
+    texelRunScalar<Combine>(dst, count, s.u, s.v, s.stepU, s.stepV, texture);
 }
 
 template <TexturedSpan Span, typename Combine>
@@ -325,15 +416,15 @@ void drawTexQuadHalf(const ProjectedVertex* c0, const ProjectedVertex* c1, const
 
 void spanCopyFast(Rgb555* dst, std::int32_t count, std::int32_t uLeft, std::int32_t vLeft, std::int32_t uRight,
                   std::int32_t vRight, const TextureAddressing& texture) {
-    spanTexturedFast<CopyTexel>(dst, count, uLeft, vLeft, uRight, vRight, texture, vectorTexels(), dst + count);
+    spanFast<CopyTexel>(dst, count, uLeft, vLeft, uRight, vRight, texture);
 }
 
 void spanAddFast(Rgb555* dst, std::int32_t count, std::int32_t uLeft, std::int32_t vLeft, std::int32_t uRight,
                  std::int32_t vRight, const TextureAddressing& texture) {
-    spanTexturedFast<AddTexel>(dst, count, uLeft, vLeft, uRight, vRight, texture, vectorTexels(), dst + count);
+    spanFast<AddTexel>(dst, count, uLeft, vLeft, uRight, vRight, texture);
 }
 
 void spanHalfFast(Rgb555* dst, std::int32_t count, std::int32_t uLeft, std::int32_t vLeft, std::int32_t uRight,
                   std::int32_t vRight, const TextureAddressing& texture) {
-    spanTexturedFast<HalfTexel>(dst, count, uLeft, vLeft, uRight, vRight, texture, vectorTexels(), dst + count);
+    spanFast<HalfTexel>(dst, count, uLeft, vLeft, uRight, vRight, texture);
 }
