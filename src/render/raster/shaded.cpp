@@ -102,110 +102,87 @@ int clipShadedPolygon(const ProjectedVertex* const* vertices, const ColourRecord
     return clipPolygon(corners, n, out, ClipDivisor::Enlarged, clipRect);
 }
 
-void spanShaded(Rgb555* dst, std::int32_t count, const ShadedColour& left, const ShadedColour& right) {
+namespace {
+
+// The span routines, shared by the reference and the fast twin; they differ
+// only in how the per-pixel steps are divided (hardware division or an exact
+// reciprocal multiplication).
+struct HardwareDivide {
+    static std::int32_t quotient(std::int32_t n, std::int32_t d) { return n / d; }
+};
+struct ReciprocalDivide {
+    static std::int32_t quotient(std::int32_t n, std::int32_t d) { return divTruncPositive(n, d); }
+};
+
+template <typename Divide>
+void opaqueSpan(Rgb555* dst, std::int32_t count, const ShadedColour& left, const ShadedColour& right) {
     if (count <= 0) return;
     // Seven fraction bits: the top five bits of an 8-bit channel then sit in
     // bits 10-14 for red, and are shifted down into place for green and blue.
     std::int32_t red = left[0] >> 1, green = left[1] >> 1, blue = left[2] >> 1;
-    const std::int32_t stepRed = ((right[0] - left[0]) >> 1) / count;
-    const std::int32_t stepGreen = ((right[1] - left[1]) >> 1) / count;
-    const std::int32_t stepBlue = ((right[2] - left[2]) >> 1) / count;
+    const std::int32_t stepRed = Divide::quotient((right[0] - left[0]) >> 1, count);
+    const std::int32_t stepGreen = Divide::quotient((right[1] - left[1]) >> 1, count);
+    const std::int32_t stepBlue = Divide::quotient((right[2] - left[2]) >> 1, count);
     for (std::int32_t i = 0; i < count; ++i) {
         dst[i] = static_cast<Rgb555>((red & 0x7C00) | ((green >> 5) & 0x03E0) | ((blue >> 10) & 0x001F));
         red += stepRed;
         green += stepGreen;
         blue += stepBlue;
     }
+}
+
+template <typename Divide>
+void additiveSpan(Rgb555* dst, std::int32_t count, const ShadedColour& left, const ShadedColour& right) {
+    if (count <= 0) return;
+    // Channels pre-positioned: red * 2^23, green * 2^18, blue * 2^13.
+    std::int32_t red = left[0] << 15, green = left[1] << 10, blue = left[2] << 5;
+    const std::int32_t stepRed = Divide::quotient((right[0] - left[0]) << 15, count);
+    const std::int32_t stepGreen = Divide::quotient((right[1] - left[1]) << 10, count);
+    const std::int32_t stepBlue = Divide::quotient((right[2] - left[2]) << 5, count);
+    const auto stepAll = [&] {
+        red += stepRed;
+        green += stepGreen;
+        blue += stepBlue;
+    };
+    // Two pixels per 32-bit word, the lower address in the low half. The masks
+    // clear each destination field's lowest bit so that a channel's carry lands
+    // in the next field's lowest bit (or bit 15); carries - (carries >> 5) then
+    // fills a carried channel with ones.
+    for (std::int32_t i = 0; i < count / 2; ++i) {
+        std::uint32_t source = additiveSource(red, green, blue) >> 16;
+        stepAll();
+        source |= additiveSource(red, green, blue);
+        stepAll();
+        Rgb555* const pair = dst + 2 * i;
+        const std::uint32_t word = pair[0] | (static_cast<std::uint32_t>(pair[1]) << 16);
+        const std::uint32_t sum = source + (word & 0x7BDE7BDEu);
+        const std::uint32_t carries = sum & 0x84208420u;
+        const std::uint32_t result = sum | (carries - (carries >> 5));
+        pair[0] = static_cast<Rgb555>(result);
+        pair[1] = static_cast<Rgb555>(result >> 16);
+    }
+    if (count & 1) {
+        Rgb555* const last = dst + (count - 1);
+        const std::uint32_t sum = (additiveSource(red, green, blue) >> 16) + (*last & 0x7BDEu);
+        const std::uint32_t carries = sum & 0x8420u;
+        *last = static_cast<Rgb555>(sum | (carries - (carries >> 5)));
+    }
+}
+
+}  // namespace
+
+void spanShaded(Rgb555* dst, std::int32_t count, const ShadedColour& left, const ShadedColour& right) {
+    opaqueSpan<HardwareDivide>(dst, count, left, right);
 }
 
 void spanShadedAdd(Rgb555* dst, std::int32_t count, const ShadedColour& left, const ShadedColour& right) {
-    if (count <= 0) return;
-    // Channels pre-positioned: red * 2^23, green * 2^18, blue * 2^13.
-    std::int32_t red = left[0] << 15, green = left[1] << 10, blue = left[2] << 5;
-    const std::int32_t stepRed = ((right[0] - left[0]) << 15) / count;
-    const std::int32_t stepGreen = ((right[1] - left[1]) << 10) / count;
-    const std::int32_t stepBlue = ((right[2] - left[2]) << 5) / count;
-    const auto stepAll = [&] {
-        red += stepRed;
-        green += stepGreen;
-        blue += stepBlue;
-    };
-    // Two pixels per 32-bit word, the lower address in the low half. The masks
-    // clear each destination field's lowest bit so that a channel's carry lands
-    // in the next field's lowest bit (or bit 15); carries - (carries >> 5) then
-    // fills a carried channel with ones.
-    for (std::int32_t i = 0; i < count / 2; ++i) {
-        std::uint32_t source = additiveSource(red, green, blue) >> 16;
-        stepAll();
-        source |= additiveSource(red, green, blue);
-        stepAll();
-        Rgb555* const pair = dst + 2 * i;
-        const std::uint32_t word = pair[0] | (static_cast<std::uint32_t>(pair[1]) << 16);
-        const std::uint32_t sum = source + (word & 0x7BDE7BDEu);
-        const std::uint32_t carries = sum & 0x84208420u;
-        const std::uint32_t result = sum | (carries - (carries >> 5));
-        pair[0] = static_cast<Rgb555>(result);
-        pair[1] = static_cast<Rgb555>(result >> 16);
-    }
-    if (count & 1) {
-        Rgb555* const last = dst + (count - 1);
-        const std::uint32_t sum = (additiveSource(red, green, blue) >> 16) + (*last & 0x7BDEu);
-        const std::uint32_t carries = sum & 0x8420u;
-        *last = static_cast<Rgb555>(sum | (carries - (carries >> 5)));
-    }
+    additiveSpan<HardwareDivide>(dst, count, left, right);
 }
 
-// ---- The fast spans: the same with the divisions by reciprocal multiplication.
-
 void spanShadedFast(Rgb555* dst, std::int32_t count, const ShadedColour& left, const ShadedColour& right) {
-    if (count <= 0) return;
-    // Seven fraction bits: the top five bits of an 8-bit channel then sit in
-    // bits 10-14 for red, and are shifted down into place for green and blue.
-    std::int32_t red = left[0] >> 1, green = left[1] >> 1, blue = left[2] >> 1;
-    const std::int32_t stepRed = divTruncPositive((right[0] - left[0]) >> 1, count);
-    const std::int32_t stepGreen = divTruncPositive((right[1] - left[1]) >> 1, count);
-    const std::int32_t stepBlue = divTruncPositive((right[2] - left[2]) >> 1, count);
-    for (std::int32_t i = 0; i < count; ++i) {
-        dst[i] = static_cast<Rgb555>((red & 0x7C00) | ((green >> 5) & 0x03E0) | ((blue >> 10) & 0x001F));
-        red += stepRed;
-        green += stepGreen;
-        blue += stepBlue;
-    }
+    opaqueSpan<ReciprocalDivide>(dst, count, left, right);
 }
 
 void spanShadedAddFast(Rgb555* dst, std::int32_t count, const ShadedColour& left, const ShadedColour& right) {
-    if (count <= 0) return;
-    // Channels pre-positioned: red * 2^23, green * 2^18, blue * 2^13.
-    std::int32_t red = left[0] << 15, green = left[1] << 10, blue = left[2] << 5;
-    const std::int32_t stepRed = divTruncPositive((right[0] - left[0]) << 15, count);
-    const std::int32_t stepGreen = divTruncPositive((right[1] - left[1]) << 10, count);
-    const std::int32_t stepBlue = divTruncPositive((right[2] - left[2]) << 5, count);
-    const auto stepAll = [&] {
-        red += stepRed;
-        green += stepGreen;
-        blue += stepBlue;
-    };
-    // Two pixels per 32-bit word, the lower address in the low half. The masks
-    // clear each destination field's lowest bit so that a channel's carry lands
-    // in the next field's lowest bit (or bit 15); carries - (carries >> 5) then
-    // fills a carried channel with ones.
-    for (std::int32_t i = 0; i < count / 2; ++i) {
-        std::uint32_t source = additiveSource(red, green, blue) >> 16;
-        stepAll();
-        source |= additiveSource(red, green, blue);
-        stepAll();
-        Rgb555* const pair = dst + 2 * i;
-        const std::uint32_t word = pair[0] | (static_cast<std::uint32_t>(pair[1]) << 16);
-        const std::uint32_t sum = source + (word & 0x7BDE7BDEu);
-        const std::uint32_t carries = sum & 0x84208420u;
-        const std::uint32_t result = sum | (carries - (carries >> 5));
-        pair[0] = static_cast<Rgb555>(result);
-        pair[1] = static_cast<Rgb555>(result >> 16);
-    }
-    if (count & 1) {
-        Rgb555* const last = dst + (count - 1);
-        const std::uint32_t sum = (additiveSource(red, green, blue) >> 16) + (*last & 0x7BDEu);
-        const std::uint32_t carries = sum & 0x8420u;
-        *last = static_cast<Rgb555>(sum | (carries - (carries >> 5)));
-    }
+    additiveSpan<ReciprocalDivide>(dst, count, left, right);
 }

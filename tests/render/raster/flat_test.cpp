@@ -59,7 +59,9 @@ TEST(FlatSpan, StoresPairsThenOneOddPixel) {
         TestScreen screen(64, 48);
         spanFlat(screen.pixels() + 64 * 3 + 5, c.count, static_cast<std::int32_t>(0xffff8421u));
         EXPECT_EQ(screen.runs(3), c.runs) << c.count;
-        if (c.count > 0) EXPECT_EQ(screen.at(5, 3), 0x8421);  // the colour's low 16 bits
+        if (c.count > 0) {
+            EXPECT_EQ(screen.at(5, 3), 0x8421);  // the colour's low 16 bits
+        }
         EXPECT_EQ(screen.countNot(0), c.count > 0 ? c.count : 0);
     }
 }
