@@ -148,6 +148,61 @@ void fileRecord(const ListArrays& a, Primitive* r, std::uint32_t offset) {
     orderingTable[bucket] = offset;
 }
 
+// What the fast dispatch fetches once for many textured records: the raster
+// target and the addressing of the texture last drawn with. Only a callback
+// can change either during a dispatch, so each callback clears it.
+struct PreparedTexturing {
+    bool targetFetched = false;
+    bool haveTarget = false;
+    RasterTarget target{};
+    std::int32_t texture = 0;
+    bool textureFetched = false;
+    bool haveTexture = false;
+    TextureAddressing addressing{};
+
+    void forget() { targetFetched = textureFetched = false; }
+    // False when the record would draw nothing for want of a target or texture.
+    bool prepare(std::int32_t textureSlot) {
+        if (!targetFetched) {
+            haveTarget = fetchRasterTarget(&target);
+            targetFetched = true;
+        }
+        if (!textureFetched || texture != textureSlot) {
+            haveTexture = textureAddressing(textureSlot, &addressing);
+            texture = textureSlot;
+            textureFetched = true;
+        }
+        return haveTarget && haveTexture;
+    }
+};
+
+TexturedMode texturedMode(std::uint32_t code) {
+    switch (code) {
+    case PRIM_TEX_ADD_TRI:
+    case PRIM_TEX_ADD_QUAD: return TexturedMode::Add;
+    case PRIM_TEX_HALF_TRI:
+    case PRIM_TEX_HALF_QUAD: return TexturedMode::Half;
+    default: return TexturedMode::Copy;
+    }
+}
+
+// drawRecord's textured records by the fast route, through `prepared`.
+void drawTexturedRecord(const ListArrays& a, const Primitive& r, PreparedTexturing& prepared) {
+    const std::uint32_t code = r.codeWord & PRIM_CODE_MASK;
+    const bool quad = code == PRIM_TEX_QUAD || code == PRIM_TEX_ADD_QUAD || code == PRIM_TEX_HALF_QUAD;
+    const int n = quad ? 4 : 3;
+    const int firstCoord = quad ? 9 : 7;
+    const ProjectedVertex* vertices[4];
+    const TexCoord* texCoords[4];
+    for (int i = 0; i < n; ++i) {
+        vertices[i] = a.vertex(r.s[1 + i]);
+        texCoords[i] = a.texCoord(r.s[firstCoord + i]);
+        if (vertices[i] == nullptr || texCoords[i] == nullptr) return;
+    }
+    if (prepared.prepare(r.s[0]))
+        drawTexturedPrepared(texturedMode(code), vertices, texCoords, n, prepared.addressing, prepared.target);
+}
+
 void drawRecord(const ListArrays& a, const Primitive& r) {
     const std::int16_t* s = r.s;
     const auto V = [&](int i) { return a.vertex(s[i]); };
@@ -237,6 +292,18 @@ Geometry geometryOf(std::uint32_t code) {
     }
 }
 
+bool isTextured(std::uint32_t code) {
+    switch (code) {
+    case PRIM_TEX_TRI:
+    case PRIM_TEX_QUAD:
+    case PRIM_TEX_ADD_TRI:
+    case PRIM_TEX_ADD_QUAD:
+    case PRIM_TEX_HALF_TRI:
+    case PRIM_TEX_HALF_QUAD: return true;
+    default: return false;
+    }
+}
+
 // Corners (vertices s1..s4) of a polygon record, or 0 when an index names none.
 int polygonCorners(const ListArrays& a, const Primitive& r, const ProjectedVertex** v) {
     const int n = (r.codeWord & PRIM_VERTEX_COUNT_MASK) == 4 ? 4 : 3;
@@ -300,6 +367,16 @@ bool hiddenLaterInBucket(DisplayList* list, const ListArrays& a, const Primitive
     return false;
 }
 
+// True when the EMPTY_GROUP buckets from `first` are all empty: one test
+// for the whole group, which the compiler turns into a vector comparison.
+constexpr std::int32_t EMPTY_GROUP = 8;
+static_assert(ORDERING_TABLE_SIZE % EMPTY_GROUP == 0);
+bool bucketsEmpty(const std::uint32_t* first) {
+    std::uint32_t any = 0;
+    for (std::int32_t i = 0; i < EMPTY_GROUP; ++i) any |= first[i];
+    return any == PRIM_LINK_NONE;
+}
+
 }  // namespace
 
 void sortPrimitives(DisplayList* list) {
@@ -341,8 +418,16 @@ int dispatchPrimitives(DisplayList* list) {
     std::uint32_t visitsLeft = CALLBACK_SLOT_COUNT;
     if (usable(list) && list->primitiveEnd > list->firstPrimitive)
         visitsLeft += (list->primitiveEnd - list->firstPrimitive) / PRIMITIVE_HEADER_BYTES;
-    const bool skipHidden = fastPath() && usable(list);
+    const bool fast = fastPath();
+    const bool skipHidden = fast && usable(list);
+    PreparedTexturing prepared;
     for (std::int32_t b = ORDERING_TABLE_SIZE - 1; b >= 0; --b) {
+        // Most buckets are empty: the fast path passes over eight at a time.
+        // Nothing runs while passing over them, so nothing can fill them meanwhile.
+        if (fast && b % EMPTY_GROUP == EMPTY_GROUP - 1 && bucketsEmpty(orderingTable + (b - (EMPTY_GROUP - 1)))) {
+            b -= EMPTY_GROUP - 1;
+            continue;
+        }
         std::uint32_t link = orderingTable[b];
         for (; link != PRIM_LINK_NONE && visitsLeft > 0; --visitsLeft) {
             if (link & PRIM_LINK_CALLBACK_SLOT) {
@@ -350,12 +435,22 @@ int dispatchPrimitives(DisplayList* list) {
                 if (callbackSlots == nullptr || k >= CALLBACK_SLOT_COUNT) break;
                 const CallbackSlot& slot = callbackSlots[k];
                 if ((slot.codeWord & PRIM_CODE_MASK) == PRIM_CALLBACK)
-                    if (PrimitiveCallback fn = primitiveCallback(slot.function)) fn(slot.depth);
+                    if (PrimitiveCallback fn = primitiveCallback(slot.function)) {
+                    fn(slot.depth);
+                    prepared.forget();
+                }
                 link = slot.link;
             } else {
                 const Primitive* r = usable(list) ? recordAt(list, link) : nullptr;
                 if (r == nullptr) break;
-                if (!(skipHidden && hiddenLaterInBucket(list, arrays, *r, r->link, visitsLeft - 1))) drawRecord(arrays, *r);
+                if (fast && isTextured(r->codeWord & PRIM_CODE_MASK)) {
+                    if (!(skipHidden && hiddenLaterInBucket(list, arrays, *r, r->link, visitsLeft - 1)))
+                        drawTexturedRecord(arrays, *r, prepared);
+                } else if (!(skipHidden && hiddenLaterInBucket(list, arrays, *r, r->link, visitsLeft - 1))) {
+                    drawRecord(arrays, *r);
+                    // A callback record runs code that may change the target or textures.
+                    if ((r->codeWord & PRIM_CODE_MASK) == PRIM_CALLBACK) prepared.forget();
+                }
                 link = r->link;
             }
         }

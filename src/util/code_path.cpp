@@ -5,7 +5,8 @@ namespace {
 SimdLevel detect() {
 #if defined(__x86_64__) || defined(__i386__)
     __builtin_cpu_init();
-    if (__builtin_cpu_supports("avx2")) return SimdLevel::Avx2;
+    // The AVX2 routines also use BMI2's shifts, which every AVX2 processor has.
+    if (__builtin_cpu_supports("avx2") && __builtin_cpu_supports("bmi2")) return SimdLevel::Avx2;
 #if defined(__x86_64__)
     return SimdLevel::Sse2;  // part of every x86-64 processor
 #else

@@ -7,7 +7,7 @@
 #if defined(__x86_64__) || defined(__i386__)
 #include <immintrin.h>
 #define VANTIR_X86 1
-#define VANTIR_AVX2 __attribute__((target("avx2")))
+#define VANTIR_AVX2 __attribute__((target("avx2,bmi2")))
 #else
 #define VANTIR_X86 0
 #endif
@@ -254,13 +254,8 @@ VANTIR_AVX2 __attribute__((flatten)) void fillTexturedAvx2(const ProjectedVertex
 #endif
 
 template <typename Combine>
-void fillTexturedFast(const ProjectedVertex* const* vertices, const TexCoord* const* texCoords, std::int32_t texture,
-                      int n) {
-    if (n < 1 || n > MAX_POLYGON_CORNERS) return;
-    TextureAddressing addressing;
-    if (!textureAddressing(texture, &addressing)) return;
-    RasterTarget target;
-    if (!fetchRasterTarget(&target)) return;
+void fillTexturedPrepared(const ProjectedVertex* const* vertices, const TexCoord* const* texCoords,
+                          const TextureAddressing& addressing, const RasterTarget& target, int n) {
 #if VANTIR_X86
     if (vectorTexels()) {
         fillTexturedAvx2<Combine>(vertices, texCoords, addressing, target, n);
@@ -268,6 +263,17 @@ void fillTexturedFast(const ProjectedVertex* const* vertices, const TexCoord* co
     }
 #endif
     fillTexturedScalar<Combine>(vertices, texCoords, addressing, target, n);
+}
+
+template <typename Combine>
+void fillTexturedFast(const ProjectedVertex* const* vertices, const TexCoord* const* texCoords, std::int32_t texture,
+                      int n) {
+    if (n < 1 || n > MAX_POLYGON_CORNERS) return;
+    TextureAddressing addressing;
+    if (!textureAddressing(texture, &addressing)) return;
+    RasterTarget target;
+    if (!fetchRasterTarget(&target)) return;
+    fillTexturedPrepared<Combine>(vertices, texCoords, addressing, target, n);
 }
 
 #if VANTIR_X86
@@ -412,6 +418,16 @@ void drawTexQuadHalf(const ProjectedVertex* c0, const ProjectedVertex* c1, const
     const ProjectedVertex* const vertices[] = {c0, c1, c2, c3};
     const TexCoord* const texCoords[] = {t0, t1, t2, t3};
     drawTextured<spanHalf, HalfTexel>(vertices, texCoords, texture, 4);
+}
+
+void drawTexturedPrepared(TexturedMode mode, const ProjectedVertex* const* vertices, const TexCoord* const* texCoords,
+                          int n, const TextureAddressing& addressing, const RasterTarget& target) {
+    if (n < 1 || n > MAX_POLYGON_CORNERS || allOnOneRow(vertices, n)) return;
+    switch (mode) {
+    case TexturedMode::Copy: fillTexturedPrepared<CopyTexel>(vertices, texCoords, addressing, target, n); break;
+    case TexturedMode::Add: fillTexturedPrepared<AddTexel>(vertices, texCoords, addressing, target, n); break;
+    case TexturedMode::Half: fillTexturedPrepared<HalfTexel>(vertices, texCoords, addressing, target, n); break;
+    }
 }
 
 void spanCopyFast(Rgb555* dst, std::int32_t count, std::int32_t uLeft, std::int32_t vLeft, std::int32_t uRight,
