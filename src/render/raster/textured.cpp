@@ -147,6 +147,34 @@ VANTIR_AVX2 inline __m128i gatherTexels8(__m256i us, __m256i vs, const FastTextu
     return _mm256_castsi256_si128(_mm256_permute4x64_epi64(_mm256_shuffle_epi8(gathered, narrow), 0x08));
 }
 
+// Eight pixels per round with the indices worked out by the vector unit and
+// the texels fetched by plain loads: the scalar units are left only the loads,
+// the stores and the count.
+template <typename Combine>
+VANTIR_AVX2 inline void texelRunIndexed(Rgb555* dst, std::int32_t count, std::int32_t u, std::int32_t v,
+                                        std::int32_t stepU, std::int32_t stepV, const FastTexture& t) {
+    const __m256i lanes = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
+    __m256i us = _mm256_add_epi32(_mm256_set1_epi32(u), _mm256_mullo_epi32(lanes, _mm256_set1_epi32(stepU)));
+    __m256i vs = _mm256_add_epi32(_mm256_set1_epi32(v), _mm256_mullo_epi32(lanes, _mm256_set1_epi32(stepV)));
+    const __m256i stepUs = _mm256_set1_epi32(static_cast<std::int32_t>(static_cast<std::uint32_t>(stepU) * 8u));
+    const __m256i stepVs = _mm256_set1_epi32(static_cast<std::int32_t>(static_cast<std::uint32_t>(stepV) * 8u));
+    const __m256i rowMask = _mm256_set1_epi32(t.rowMask);
+    const __m256i columnMask = _mm256_set1_epi32(t.columnMask);
+    const __m128i rowShift = _mm_cvtsi32_si128(t.rowShift);
+    const Rgb555* const texels = t.texels;
+    alignas(32) std::uint32_t at[8];
+    for (std::int32_t i = 0; i < count; i += 8) {
+        const __m256i index = _mm256_add_epi32(_mm256_srl_epi32(_mm256_and_si256(vs, rowMask), rowShift),
+                                               _mm256_and_si256(_mm256_srli_epi32(us, 8), columnMask));
+        _mm256_store_si256(reinterpret_cast<__m256i*>(at), index);
+        const std::int32_t n = count - i < 8 ? count - i : 8;
+        Rgb555* const out = dst + i;
+        for (std::int32_t j = 0; j < n; ++j) out[j] = static_cast<Rgb555>(Combine::combine(texels[at[j]], out[j]));
+        us = _mm256_add_epi32(us, stepUs);
+        vs = _mm256_add_epi32(vs, stepVs);
+    }
+}
+
 // Eight pixels per round. A last partial round (and a span of fewer than
 // eight pixels) covers eight pixels when they lie below writableEnd, putting
 // the pixels beyond the span back as they were: no loop whose length follows
@@ -211,10 +239,10 @@ struct Avx2Spans {
         std::int32_t count;
         if (!clampSpan(target, row, left.x, right.x, &dst, &count)) return;
         const SpanSteps s = spanSteps(count, left.value[0], left.value[1], right.value[0], right.value[1], texture);
-        // A gather costs more than the few loads of a short span, even with
-        // the mispredicted end of the pixel loop: gathers from two rounds on.
+        // A gather costs more than the few loads of a short span: plain loads
+        // at vector-made indices below two rounds, gathers from there on.
         if (count < 16)
-            texelRunScalar<Combine>(dst, count, s.u, s.v, s.stepU, s.stepV, texture);
+            texelRunIndexed<Combine>(dst, count, s.u, s.v, s.stepU, s.stepV, texture);
         else
             texelRunAvx2<Combine>(dst, count, s.u, s.v, s.stepU, s.stepV, texture, target.blockEnd);
     }
