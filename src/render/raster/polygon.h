@@ -310,6 +310,13 @@ void walkPolygonFast(const RasterPoint<K>* p, int m, SpanFn&& span) {
         acc.x += slope.x;
         for (int k = 0; k < K; ++k) acc.value[k] += slope.value[k];
     };
+    const auto stepValuesBy = [](EdgeValues<K>& acc, const EdgeValues<K>& slope, std::int32_t rows) {
+        const auto times = [rows](std::int32_t v) {
+            return static_cast<std::int32_t>(static_cast<std::uint32_t>(v) * static_cast<std::uint32_t>(rows));
+        };
+        acc.x += times(slope.x);
+        for (int k = 0; k < K; ++k) acc.value[k] += times(slope.value[k]);
+    };
     const auto advanceLeft = [&] {
         const int from = leftEnd;
         leftEnd = wrap(from + leftStep);
@@ -337,10 +344,23 @@ void walkPolygonFast(const RasterPoint<K>* p, int m, SpanFn&& span) {
             else
                 stepValues(rightAcc, rightSlope);
         } else {
-            for (; y <= endY; ++y) {
-                span(y, leftAcc, rightAcc);
-                stepValues(leftAcc, leftSlope);
-                stepValues(rightAcc, rightSlope);
+            if constexpr (requires { span.rows(y, y, leftAcc, leftSlope, rightAcc, rightSlope); }) {
+                // A span routine that draws a run of rows itself takes it
+                // whole; the accumulators then move on by rows * slope, the
+                // same as stepping them row by row (wrapping arithmetic).
+                if (y <= endY) {
+                    const std::int32_t rows = endY - y + 1;
+                    span.rows(y, rows, leftAcc, leftSlope, rightAcc, rightSlope);
+                    stepValuesBy(leftAcc, leftSlope, rows);
+                    stepValuesBy(rightAcc, rightSlope, rows);
+                    y = endY + 1;
+                }
+            } else {
+                for (; y <= endY; ++y) {
+                    span(y, leftAcc, rightAcc);
+                    stepValues(leftAcc, leftSlope);
+                    stepValues(rightAcc, rightSlope);
+                }
             }
             // y > endY could not have entered: walkPolygon draws nothing then either.
             if ((activeIsLeft ? rightY : leftY) == endY) {

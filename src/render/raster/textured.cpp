@@ -1,5 +1,7 @@
 #include "render/raster/textured.h"
 
+#include <algorithm>
+
 #include "math/reciprocal.h"
 #include "texture/texture.h"
 #include "util/code_path.h"
@@ -238,13 +240,62 @@ struct Avx2Spans {
         Rgb555* dst;
         std::int32_t count;
         if (!clampSpan(target, row, left.x, right.x, &dst, &count)) return;
-        const SpanSteps s = spanSteps(count, left.value[0], left.value[1], right.value[0], right.value[1], texture);
+        run(dst, count, spanSteps(count, left.value[0], left.value[1], right.value[0], right.value[1], texture));
+    }
+
+    VANTIR_AVX2 void run(Rgb555* dst, std::int32_t count, const SpanSteps& s) const {
         // A gather costs more than the few loads of a short span: plain loads
         // at vector-made indices below two rounds, gathers from there on.
         if (count < 16)
             texelRunIndexed<Combine>(dst, count, s.u, s.v, s.stepU, s.stepV, texture);
         else
             texelRunAvx2<Combine>(dst, count, s.u, s.v, s.stepU, s.stepV, texture, target.blockEnd);
+    }
+
+    // Rows y..y+n-1 of one stretch of the walk (row y + k has the accumulators
+    // acc + k * slope). What clampSpan and spanSteps test row by row is tested
+    // once for the stretch where it can be: every row on the target, and
+    // every span's quotients within the reciprocal's exact range. uRight -
+    // uLeft is linear in k, so its two ends bound all of it.
+    VANTIR_AVX2 void rows(std::int32_t y, std::int32_t n, const EdgeValues<2>& left, const EdgeValues<2>& leftSlope,
+                          const EdgeValues<2>& right, const EdgeValues<2>& rightSlope) const {
+        const auto spanEndsSmall = [n](std::int32_t l, std::int32_t r, std::int32_t ls, std::int32_t rs) {
+            const std::int64_t first = std::int64_t{r} - l;
+            const std::int64_t last = first + (std::int64_t{n} - 1) * (std::int64_t{rs} - ls);
+            const std::int64_t limit = RECIPROCAL_NUMERATOR_LIMIT;
+            return first > -limit && first < limit && last > -limit && last < limit;
+        };
+        const bool quick = y >= 0 && n <= target.rows - y && target.columns <= RECIPROCAL_DIVISOR_LIMIT &&
+                           spanEndsSmall(left.value[0], right.value[0], leftSlope.value[0], rightSlope.value[0]) &&
+                           spanEndsSmall(left.value[1], right.value[1], leftSlope.value[1], rightSlope.value[1]);
+        std::int32_t lx = left.x, lu = left.value[0], lv = left.value[1];
+        std::int32_t rx = right.x, ru = right.value[0], rv = right.value[1];
+        if (!quick) {
+            for (std::int32_t k = 0; k < n; ++k) {
+                (*this)(y + k, EdgeValues<2>{lx, {lu, lv}}, EdgeValues<2>{rx, {ru, rv}});
+                lx += leftSlope.x, lu += leftSlope.value[0], lv += leftSlope.value[1];
+                rx += rightSlope.x, ru += rightSlope.value[0], rv += rightSlope.value[1];
+            }
+            return;
+        }
+        const std::int32_t widthShift = texture.widthShift, heightShift = texture.heightShift;
+        Rgb555* line = target.pixels + static_cast<std::ptrdiff_t>(y) * target.stride;
+        for (std::int32_t k = 0; k < n; ++k) {
+            const std::int32_t l = std::max(lx >> 8, 0);  // clampSpan's columns
+            const std::int32_t r = std::min(rx >> 8, target.columns);
+            if (r > l) {
+                const std::int32_t count = r - l;
+                const std::uint64_t m = reciprocalTable[static_cast<std::uint32_t>(count)];
+                const std::int32_t du = divTruncByReciprocal(ru - lu, m);
+                const std::int32_t dv = divTruncByReciprocal(rv - lv, m);
+                run(line + l, count,
+                    SpanSteps{(lu << widthShift) >> 8, (lv << heightShift) >> 8, du >> (8 - widthShift),
+                              dv >> (8 - heightShift)});
+            }
+            line += target.stride;
+            lx += leftSlope.x, lu += leftSlope.value[0], lv += leftSlope.value[1];
+            rx += rightSlope.x, ru += rightSlope.value[0], rv += rightSlope.value[1];
+        }
     }
 };
 #endif
