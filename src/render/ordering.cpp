@@ -265,12 +265,14 @@ void drawRecord(const ListArrays& a, const Primitive& r) {
 
 // ---- Hidden duplicates (the fast path) --------------------------------------
 //
-// A polygon drawn later in the same bucket over exactly the same corners, by a
-// mode that writes every pixel of its spans without reading them (flat,
-// opaque shaded, copied texture), overwrites every pixel the earlier one
-// wrote: the spans of a polygon follow from its corners' x and y alone, and
-// flat polygons clip their columns differently from the others, so only the
-// same kind of geometry counts. The earlier one need not be drawn at all.
+// A polygon drawn later in the same bucket over the same corners, by a mode
+// that writes every pixel of its spans without reading them (flat, opaque
+// shaded, copied texture), overwrites every pixel the earlier one wrote: the
+// spans of a polygon follow from its corners' x and y alone, and flat
+// polygons clip their columns differently from the others, so only the same
+// kind of geometry counts. The earlier one need not be drawn at all. "The
+// same corners" is taken as the same vertex indices, which a model that draws
+// a surface twice repeats: one comparison of the index fields, no vertex read.
 
 enum class Geometry { None, Flat, Interpolated };
 
@@ -304,17 +306,11 @@ bool isTextured(std::uint32_t code) {
     }
 }
 
-// Corners (vertices s1..s4) of a polygon record, or 0 when an index names none.
-int polygonCorners(const ListArrays& a, const Primitive& r, const ProjectedVertex** v) {
-    const int n = (r.codeWord & PRIM_VERTEX_COUNT_MASK) == 4 ? 4 : 3;
-    for (int i = 0; i < n; ++i)
-        if ((v[i] = a.vertex(r.s[1 + i])) == nullptr) return 0;
-    return n;
-}
+int cornerCount(const Primitive& r) { return (r.codeWord & PRIM_VERTEX_COUNT_MASK) == 4 ? 4 : 3; }
 
 // True when drawRecord would draw r in full with a mode that ignores the
-// pixels beneath (its indices and texture are valid).
-bool drawsOpaque(const ListArrays& a, const Primitive& r) {
+// pixels beneath (its indices and texture are valid; corners not checked).
+bool drawsOpaque(const ListArrays& a, const Primitive& r, PreparedTexturing& prepared) {
     const std::int16_t* s = r.s;
     switch (r.codeWord & PRIM_CODE_MASK) {
     case PRIM_FLAT_TRI: return ListArrays::at(a.colourTable, a.colourCount, s[4]) != nullptr;
@@ -326,8 +322,7 @@ bool drawsOpaque(const ListArrays& a, const Primitive& r) {
         const bool quad = (r.codeWord & PRIM_CODE_MASK) == PRIM_TEX_QUAD;
         for (int i = quad ? 9 : 7; i <= (quad ? 12 : 9); ++i)
             if (!a.texCoord(s[i])) return false;
-        TextureAddressing texture;
-        return textureAddressing(s[0], &texture);
+        return prepared.prepare(s[0]);
     }
     default: return false;
     }
@@ -336,15 +331,14 @@ bool drawsOpaque(const ListArrays& a, const Primitive& r) {
 // True when a later record of the chain from `link` hides r entirely. Only
 // the records the dispatch will still visit count (visitsLeft after r), at
 // most a few of them, and the search stops at anything that could run code of
-// its own (callbacks) or is not a polygon.
+// its own (callbacks) or is not a polygon. The corners must name vertices
+// (drawRecord draws nothing otherwise, and then hides nothing either).
 bool hiddenLaterInBucket(DisplayList* list, const ListArrays& a, const Primitive& r, std::uint32_t link,
-                         std::uint32_t visitsLeft) {
+                         std::uint32_t visitsLeft, PreparedTexturing& prepared) {
     constexpr std::uint32_t LOOKAHEAD = 8;
     const Geometry geometry = geometryOf(r.codeWord & PRIM_CODE_MASK);
     if (geometry == Geometry::None) return false;
-    const ProjectedVertex* mine[4];
-    const int n = polygonCorners(a, r, mine);
-    if (n == 0) return false;
+    const int n = cornerCount(r);
     for (std::uint32_t step = 0; step < LOOKAHEAD && step < visitsLeft && link != PRIM_LINK_NONE &&
                                  !(link & PRIM_LINK_CALLBACK_SLOT);
          ++step) {
@@ -352,16 +346,13 @@ bool hiddenLaterInBucket(DisplayList* list, const ListArrays& a, const Primitive
         if (later == nullptr) return false;
         const Geometry laterGeometry = geometryOf(later->codeWord & PRIM_CODE_MASK);
         if (laterGeometry == Geometry::None) return false;
-        if (laterGeometry == geometry && ((later->codeWord & PRIM_VERTEX_COUNT_MASK) == 4 ? 4 : 3) == n) {
-            // Corner by corner, stopping at the first that differs or names
-            // no vertex: most candidates share no corner at all.
-            bool same = true;
-            for (int i = 0; i < n && same; ++i) {
-                const ProjectedVertex* theirs = a.vertex(later->s[1 + i]);
-                same = theirs != nullptr && mine[i]->x == theirs->x && mine[i]->y == theirs->y;
-            }
-            if (same && drawsOpaque(a, *later)) return true;
-        }
+        // & rather than &&: one branch for the whole comparison.
+        bool same = (laterGeometry == geometry) & (cornerCount(*later) == n) & (later->s[1] == r.s[1]) &
+                    (later->s[2] == r.s[2]) & (later->s[3] == r.s[3]);
+        if (n == 4) same = same && later->s[4] == r.s[4];
+        if (same && a.vertex(r.s[1]) && a.vertex(r.s[2]) && a.vertex(r.s[3]) && (n == 3 || a.vertex(r.s[4])) &&
+            drawsOpaque(a, *later, prepared))
+            return true;
         link = later->link;
     }
     return false;
@@ -444,9 +435,9 @@ int dispatchPrimitives(DisplayList* list) {
                 const Primitive* r = usable(list) ? recordAt(list, link) : nullptr;
                 if (r == nullptr) break;
                 if (fast && isTextured(r->codeWord & PRIM_CODE_MASK)) {
-                    if (!(skipHidden && hiddenLaterInBucket(list, arrays, *r, r->link, visitsLeft - 1)))
+                    if (!(skipHidden && hiddenLaterInBucket(list, arrays, *r, r->link, visitsLeft - 1, prepared)))
                         drawTexturedRecord(arrays, *r, prepared);
-                } else if (!(skipHidden && hiddenLaterInBucket(list, arrays, *r, r->link, visitsLeft - 1))) {
+                } else if (!(skipHidden && hiddenLaterInBucket(list, arrays, *r, r->link, visitsLeft - 1, prepared))) {
                     drawRecord(arrays, *r);
                     // A callback record runs code that may change the target or textures.
                     if ((r->codeWord & PRIM_CODE_MASK) == PRIM_CALLBACK) prepared.forget();
