@@ -328,34 +328,52 @@ bool drawsOpaque(const ListArrays& a, const Primitive& r, PreparedTexturing& pre
     }
 }
 
-// True when a later record of the chain from `link` hides r entirely. Only
-// the records the dispatch will still visit count (visitsLeft after r), at
-// most a few of them, and the search stops at anything that could run code of
-// its own (callbacks) or is not a polygon. The corners must name vertices
-// (drawRecord draws nothing otherwise, and then hides nothing either).
-bool hiddenLaterInBucket(DisplayList* list, const ListArrays& a, const Primitive& r, std::uint32_t link,
-                         std::uint32_t visitsLeft, PreparedTexturing& prepared) {
-    constexpr std::uint32_t LOOKAHEAD = 8;
-    const Geometry geometry = geometryOf(r.codeWord & PRIM_CODE_MASK);
-    if (geometry == Geometry::None) return false;
-    const int n = cornerCount(r);
-    for (std::uint32_t step = 0; step < LOOKAHEAD && step < visitsLeft && link != PRIM_LINK_NONE &&
-                                 !(link & PRIM_LINK_CALLBACK_SLOT);
-         ++step) {
-        const Primitive* later = recordAt(list, link);
-        if (later == nullptr) return false;
-        const Geometry laterGeometry = geometryOf(later->codeWord & PRIM_CODE_MASK);
-        if (laterGeometry == Geometry::None) return false;
-        // & rather than &&: one branch for the whole comparison.
-        bool same = (laterGeometry == geometry) & (cornerCount(*later) == n) & (later->s[1] == r.s[1]) &
-                    (later->s[2] == r.s[2]) & (later->s[3] == r.s[3]);
-        if (n == 4) same = same && later->s[4] == r.s[4];
-        if (same && a.vertex(r.s[1]) && a.vertex(r.s[2]) && a.vertex(r.s[3]) && (n == 3 || a.vertex(r.s[4])) &&
-            drawsOpaque(a, *later, prepared))
-            return true;
-        link = later->link;
+// A polygon's kind and corner indices in one word: equal words, and an equal
+// fourth index for quadrilaterals, mean the same corners drawn the same way.
+std::uint64_t cornerKey(const Primitive& r, Geometry geometry) {
+    return static_cast<std::uint64_t>(geometry) | std::uint64_t{cornerCount(r) == 4} << 2 |
+           std::uint64_t{static_cast<std::uint16_t>(r.s[1])} << 16 |
+           std::uint64_t{static_cast<std::uint16_t>(r.s[2])} << 32 |
+           std::uint64_t{static_cast<std::uint16_t>(r.s[3])} << 48;
+}
+
+// The fast dispatch of one bucket whose chain holds only polygons (the usual
+// case), BUCKET_WINDOW of them at most: each polygon that a later one of the
+// chain hides is left out. No record of such a chain runs code of its own, so
+// nothing changes while the chain is drawn. False, with nothing drawn, for
+// any other chain. Corners that name no vertex need no test: the same
+// indices then name none for the later polygon either, and neither draws.
+bool drawPolygonBucket(DisplayList* list, const ListArrays& a, std::uint32_t head, std::uint32_t& visitsLeft,
+                       PreparedTexturing& prepared) {
+    constexpr int BUCKET_WINDOW = 16;
+    const Primitive* records[BUCKET_WINDOW];
+    std::uint64_t keys[BUCKET_WINDOW];
+    int count = 0;
+    for (std::uint32_t link = head; link != PRIM_LINK_NONE; ++count) {
+        if (count == BUCKET_WINDOW || static_cast<std::uint32_t>(count) == visitsLeft || (link & PRIM_LINK_CALLBACK_SLOT))
+            return false;
+        const Primitive* r = recordAt(list, link);
+        if (r == nullptr) return false;
+        const Geometry geometry = geometryOf(r->codeWord & PRIM_CODE_MASK);
+        if (geometry == Geometry::None) return false;
+        records[count] = r;
+        keys[count] = cornerKey(*r, geometry);
+        link = r->link;
     }
-    return false;
+    for (int i = 0; i < count; ++i) {
+        const Primitive& r = *records[i];
+        bool hidden = false;
+        for (int j = i + 1; j < count && !hidden; ++j)
+            hidden = keys[j] == keys[i] && (cornerCount(r) == 3 || records[j]->s[4] == r.s[4]) &&
+                     drawsOpaque(a, *records[j], prepared);
+        if (hidden) continue;
+        if (isTextured(r.codeWord & PRIM_CODE_MASK))
+            drawTexturedRecord(a, r, prepared);
+        else
+            drawRecord(a, r);
+    }
+    visitsLeft -= static_cast<std::uint32_t>(count);
+    return true;
 }
 
 // True when the EMPTY_GROUP buckets from `first` are all empty: one test
@@ -420,6 +438,8 @@ int dispatchPrimitives(DisplayList* list) {
             continue;
         }
         std::uint32_t link = orderingTable[b];
+        if (skipHidden && link != PRIM_LINK_NONE && drawPolygonBucket(list, arrays, link, visitsLeft, prepared))
+            link = PRIM_LINK_NONE;
         for (; link != PRIM_LINK_NONE && visitsLeft > 0; --visitsLeft) {
             if (link & PRIM_LINK_CALLBACK_SLOT) {
                 const std::uint32_t k = link & ~PRIM_LINK_CALLBACK_SLOT;
@@ -435,9 +455,8 @@ int dispatchPrimitives(DisplayList* list) {
                 const Primitive* r = usable(list) ? recordAt(list, link) : nullptr;
                 if (r == nullptr) break;
                 if (fast && isTextured(r->codeWord & PRIM_CODE_MASK)) {
-                    if (!(skipHidden && hiddenLaterInBucket(list, arrays, *r, r->link, visitsLeft - 1, prepared)))
-                        drawTexturedRecord(arrays, *r, prepared);
-                } else if (!(skipHidden && hiddenLaterInBucket(list, arrays, *r, r->link, visitsLeft - 1, prepared))) {
+                    drawTexturedRecord(arrays, *r, prepared);
+                } else {
                     drawRecord(arrays, *r);
                     // A callback record runs code that may change the target or textures.
                     if ((r->codeWord & PRIM_CODE_MASK) == PRIM_CALLBACK) prepared.forget();
