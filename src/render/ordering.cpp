@@ -337,6 +337,16 @@ std::uint64_t cornerKey(const Primitive& r, Geometry geometry) {
            std::uint64_t{static_cast<std::uint16_t>(r.s[3])} << 48;
 }
 
+// Asks for a polygon's first three vertices (and texture coordinates), which
+// the drawing reads soon after; indices outside the arrays are left alone.
+void prefetchCorners(const ListArrays& a, const Primitive& r) {
+    for (int i = 1; i <= 3; ++i)
+        if (const ProjectedVertex* v = a.vertex(r.s[i])) __builtin_prefetch(v);
+    if (isTextured(r.codeWord & PRIM_CODE_MASK))
+        for (int i = 7; i <= 9; ++i)
+            if (const TexCoord* t = a.texCoord(r.s[i])) __builtin_prefetch(t);
+}
+
 // The fast dispatch of one bucket whose chain holds only polygons (the usual
 // case), BUCKET_WINDOW of them at most: each polygon that a later one of the
 // chain hides is left out. No record of such a chain runs code of its own, so
@@ -358,6 +368,7 @@ bool drawPolygonBucket(DisplayList* list, const ListArrays& a, std::uint32_t hea
         if (geometry == Geometry::None) return false;
         records[count] = r;
         keys[count] = cornerKey(*r, geometry);
+        prefetchCorners(a, *r);
         link = r->link;
     }
     for (int i = 0; i < count; ++i) {
@@ -374,6 +385,21 @@ bool drawPolygonBucket(DisplayList* list, const ListArrays& a, std::uint32_t hea
     }
     visitsLeft -= static_cast<std::uint32_t>(count);
     return true;
+}
+
+// Asks for the head record of the next bucket below b that holds one, so that
+// it arrives while bucket b is drawn: the dispatch visits records in depth
+// order, far from the order they lie in. A hint only; the table is read
+// afresh when the bucket's turn comes.
+void prefetchNextBucket(const DisplayList* list, std::int32_t b) {
+    constexpr std::int32_t LOOKAHEAD_BUCKETS = 16;
+    for (std::int32_t next = b - 1; next >= 0 && next >= b - LOOKAHEAD_BUCKETS; --next) {
+        const std::uint32_t link = orderingTable[next];
+        if (link == PRIM_LINK_NONE) continue;
+        if (!(link & PRIM_LINK_CALLBACK_SLOT) && link < list->primitiveEnd)
+            __builtin_prefetch(reinterpret_cast<const unsigned char*>(list) + link);
+        return;
+    }
 }
 
 // True when the EMPTY_GROUP buckets from `first` are all empty: one test
@@ -438,8 +464,10 @@ int dispatchPrimitives(DisplayList* list) {
             continue;
         }
         std::uint32_t link = orderingTable[b];
-        if (skipHidden && link != PRIM_LINK_NONE && drawPolygonBucket(list, arrays, link, visitsLeft, prepared))
-            link = PRIM_LINK_NONE;
+        if (skipHidden && link != PRIM_LINK_NONE) {
+            prefetchNextBucket(list, b);
+            if (drawPolygonBucket(list, arrays, link, visitsLeft, prepared)) link = PRIM_LINK_NONE;
+        }
         for (; link != PRIM_LINK_NONE && visitsLeft > 0; --visitsLeft) {
             if (link & PRIM_LINK_CALLBACK_SLOT) {
                 const std::uint32_t k = link & ~PRIM_LINK_CALLBACK_SLOT;
