@@ -158,20 +158,25 @@ VANTIR_AVX2 inline void texelRunIndexed(Rgb555* dst, std::int32_t count, std::in
     const __m256i lanes = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
     __m256i us = _mm256_add_epi32(_mm256_set1_epi32(u), _mm256_mullo_epi32(lanes, _mm256_set1_epi32(stepU)));
     __m256i vs = _mm256_add_epi32(_mm256_set1_epi32(v), _mm256_mullo_epi32(lanes, _mm256_set1_epi32(stepV)));
-    const __m256i stepUs = _mm256_set1_epi32(static_cast<std::int32_t>(static_cast<std::uint32_t>(stepU) * 8u));
-    const __m256i stepVs = _mm256_set1_epi32(static_cast<std::int32_t>(static_cast<std::uint32_t>(stepV) * 8u));
     const __m256i rowMask = _mm256_set1_epi32(t.rowMask);
     const __m256i columnMask = _mm256_set1_epi32(t.columnMask);
     const __m128i rowShift = _mm_cvtsi32_si128(t.rowShift);
     const Rgb555* const texels = t.texels;
     alignas(32) std::uint32_t at[8];
-    for (std::int32_t i = 0; i < count; i += 8) {
+    const auto round = [&](Rgb555* out, std::int32_t n) VANTIR_AVX2 {
         const __m256i index = _mm256_add_epi32(_mm256_srl_epi32(_mm256_and_si256(vs, rowMask), rowShift),
                                                _mm256_and_si256(_mm256_srli_epi32(us, 8), columnMask));
         _mm256_store_si256(reinterpret_cast<__m256i*>(at), index);
-        const std::int32_t n = count - i < 8 ? count - i : 8;
-        Rgb555* const out = dst + i;
         for (std::int32_t j = 0; j < n; ++j) out[j] = static_cast<Rgb555>(Combine::combine(texels[at[j]], out[j]));
+    };
+    if (count <= 8) {
+        round(dst, count);
+        return;
+    }
+    const __m256i stepUs = _mm256_set1_epi32(static_cast<std::int32_t>(static_cast<std::uint32_t>(stepU) * 8u));
+    const __m256i stepVs = _mm256_set1_epi32(static_cast<std::int32_t>(static_cast<std::uint32_t>(stepV) * 8u));
+    for (std::int32_t i = 0; i < count; i += 8) {
+        round(dst + i, count - i < 8 ? count - i : 8);
         us = _mm256_add_epi32(us, stepUs);
         vs = _mm256_add_epi32(vs, stepVs);
     }
