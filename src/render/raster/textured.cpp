@@ -1,6 +1,7 @@
 #include "render/raster/textured.h"
 
 #include <algorithm>
+#include <array>
 
 #include "math/reciprocal.h"
 #include "texture/texture.h"
@@ -151,13 +152,10 @@ VANTIR_AVX2 inline __m128i gatherTexels8(__m256i us, __m256i vs, const FastTextu
 
 // Eight pixels per round with the indices worked out by the vector unit and
 // the texels fetched by plain loads: the scalar units are left only the loads,
-// the stores and the count.
+// the stores and the count. us and vs hold pixels 0..7's coordinates.
 template <typename Combine>
-VANTIR_AVX2 inline void texelRunIndexed(Rgb555* dst, std::int32_t count, std::int32_t u, std::int32_t v,
-                                        std::int32_t stepU, std::int32_t stepV, const FastTexture& t) {
-    const __m256i lanes = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
-    __m256i us = _mm256_add_epi32(_mm256_set1_epi32(u), _mm256_mullo_epi32(lanes, _mm256_set1_epi32(stepU)));
-    __m256i vs = _mm256_add_epi32(_mm256_set1_epi32(v), _mm256_mullo_epi32(lanes, _mm256_set1_epi32(stepV)));
+VANTIR_AVX2 inline void texelRunIndexed(Rgb555* dst, std::int32_t count, __m256i us, __m256i vs, __m256i stepU,
+                                        __m256i stepV, const FastTexture& t) {
     const __m256i rowMask = _mm256_set1_epi32(t.rowMask);
     const __m256i columnMask = _mm256_set1_epi32(t.columnMask);
     const __m128i rowShift = _mm_cvtsi32_si128(t.rowShift);
@@ -173,13 +171,18 @@ VANTIR_AVX2 inline void texelRunIndexed(Rgb555* dst, std::int32_t count, std::in
         round(dst, count);
         return;
     }
-    const __m256i stepUs = _mm256_set1_epi32(static_cast<std::int32_t>(static_cast<std::uint32_t>(stepU) * 8u));
-    const __m256i stepVs = _mm256_set1_epi32(static_cast<std::int32_t>(static_cast<std::uint32_t>(stepV) * 8u));
+    const __m256i stepUs = _mm256_slli_epi32(stepU, 3);  // eight steps, wrapping
+    const __m256i stepVs = _mm256_slli_epi32(stepV, 3);
     for (std::int32_t i = 0; i < count; i += 8) {
         round(dst + i, count - i < 8 ? count - i : 8);
         us = _mm256_add_epi32(us, stepUs);
         vs = _mm256_add_epi32(vs, stepVs);
     }
+}
+
+// Lane i: start + i * step, wrapping as repeated steps do.
+VANTIR_AVX2 inline __m256i alongLanes(__m256i start, __m256i step) {
+    return _mm256_add_epi32(start, _mm256_mullo_epi32(_mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7), step));
 }
 
 // Eight pixels per round. A last partial round (and a span of fewer than
@@ -237,6 +240,33 @@ struct ScalarSpans {
 };
 
 #if VANTIR_X86
+// The low 32 bits of reciprocalTable: the whole factor for divisors from 2
+// on; for 1 (2^32 + 1) the missing 2^32 adds the numerator itself.
+inline constexpr std::array<std::uint32_t, RECIPROCAL_DIVISOR_LIMIT + 1> reciprocalLow = [] {
+    std::array<std::uint32_t, RECIPROCAL_DIVISOR_LIMIT + 1> table{};
+    for (std::size_t d = 1; d < table.size(); ++d) table[d] = static_cast<std::uint32_t>(reciprocalTable[d]);
+    return table;
+}();
+
+// Eight truncating quotients n / d for divisors 1..RECIPROCAL_DIVISOR_LIMIT
+// and |n| < RECIPROCAL_NUMERATOR_LIMIT, m holding reciprocalLow[d]: the
+// magnitude's quotient as in the unsigned case of math/reciprocal.h, then the
+// numerator's sign (truncation gives -(|n| / d) for n < 0).
+VANTIR_AVX2 inline __m256i divideByReciprocal8(__m256i n, __m256i m, __m256i divisorIsOne) {
+    const __m256i magnitude = _mm256_abs_epi32(n);
+    const __m256i even = _mm256_srli_epi64(_mm256_mul_epu32(magnitude, m), 32);
+    const __m256i odd = _mm256_mul_epu32(_mm256_srli_epi64(magnitude, 32), _mm256_srli_epi64(m, 32));
+    __m256i q = _mm256_blend_epi32(even, odd, 0xaa);  // the high halves of the eight products
+    q = _mm256_add_epi32(q, _mm256_and_si256(magnitude, divisorIsOne));
+    const __m256i sign = _mm256_srai_epi32(n, 31);
+    return _mm256_sub_epi32(_mm256_xor_si256(q, sign), sign);
+}
+
+// Lane i: start + i * slope (i from the lanes of `i`), wrapping.
+VANTIR_AVX2 inline __m256i along(std::int32_t start, std::int32_t slope, __m256i i) {
+    return _mm256_add_epi32(_mm256_set1_epi32(start), _mm256_mullo_epi32(i, _mm256_set1_epi32(slope)));
+}
+
 template <typename Combine>
 struct Avx2Spans {
     RasterTarget target;
@@ -251,8 +281,11 @@ struct Avx2Spans {
     VANTIR_AVX2 void run(Rgb555* dst, std::int32_t count, const SpanSteps& s) const {
         // A gather costs more than the few loads of a short span: plain loads
         // at vector-made indices below two rounds, gathers from there on.
-        if (count < 16)
-            texelRunIndexed<Combine>(dst, count, s.u, s.v, s.stepU, s.stepV, texture);
+        if (count < 16) {
+            const __m256i stepU = _mm256_set1_epi32(s.stepU), stepV = _mm256_set1_epi32(s.stepV);
+            texelRunIndexed<Combine>(dst, count, alongLanes(_mm256_set1_epi32(s.u), stepU),
+                                     alongLanes(_mm256_set1_epi32(s.v), stepV), stepU, stepV, texture);
+        }
         else
             texelRunAvx2<Combine>(dst, count, s.u, s.v, s.stepU, s.stepV, texture, target.blockEnd);
     }
@@ -283,23 +316,68 @@ struct Avx2Spans {
             }
             return;
         }
-        const std::int32_t widthShift = texture.widthShift, heightShift = texture.heightShift;
-        Rgb555* line = target.pixels + static_cast<std::ptrdiff_t>(y) * target.stride;
-        for (std::int32_t k = 0; k < n; ++k) {
-            const std::int32_t l = std::max(lx >> 8, 0);  // clampSpan's columns
-            const std::int32_t r = std::min(rx >> 8, target.columns);
-            if (r > l) {
-                const std::int32_t count = r - l;
-                const std::uint64_t m = reciprocalTable[static_cast<std::uint32_t>(count)];
-                const std::int32_t du = divTruncByReciprocal(ru - lu, m);
-                const std::int32_t dv = divTruncByReciprocal(rv - lv, m);
-                run(line + l, count,
-                    SpanSteps{(lu << widthShift) >> 8, (lv << heightShift) >> 8, du >> (8 - widthShift),
-                              dv >> (8 - heightShift)});
+        rowsOnTarget(y, n, left, leftSlope, right, rightSlope);
+    }
+
+    // rows() where every row lies on the target, every span's count is at
+    // most RECIPROCAL_DIVISOR_LIMIT and every quotient's numerator within the
+    // reciprocal's range: eight rows at a time, lane i holding row first + i.
+    // Their columns, counts and texture steps are worked out together; each
+    // live row's values then go to the pixels' lanes without leaving the
+    // vector unit.
+    VANTIR_AVX2 void rowsOnTarget(std::int32_t y, std::int32_t n, const EdgeValues<2>& left,
+                                  const EdgeValues<2>& leftSlope, const EdgeValues<2>& right,
+                                  const EdgeValues<2>& rightSlope) const {
+        const __m256i zero = _mm256_setzero_si256();
+        const __m256i one = _mm256_set1_epi32(1);
+        const __m128i widthShift = _mm_cvtsi32_si128(texture.widthShift);
+        const __m128i heightShift = _mm_cvtsi32_si128(texture.heightShift);
+        const __m128i stepUShift = _mm_cvtsi32_si128(8 - texture.widthShift);
+        const __m128i stepVShift = _mm_cvtsi32_si128(8 - texture.heightShift);
+        const __m256i columns = _mm256_set1_epi32(target.columns);
+        const __m256i rows = _mm256_set1_epi32(n);
+        alignas(32) std::int32_t columnAt[8], countAt[8];
+        for (std::int32_t first = 0; first < n; first += 8) {
+            Rgb555* const line = target.pixels + static_cast<std::ptrdiff_t>(y + first) * target.stride;
+            const __m256i i = _mm256_add_epi32(_mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7), _mm256_set1_epi32(first));
+            // clampSpan: columns max(L, 0) .. min(R, columns).
+            const __m256i l = _mm256_max_epi32(_mm256_srai_epi32(along(left.x, leftSlope.x, i), 8), zero);
+            const __m256i r = _mm256_min_epi32(_mm256_srai_epi32(along(right.x, rightSlope.x, i), 8), columns);
+            const __m256i counts = _mm256_sub_epi32(r, l);
+            const __m256i live = _mm256_and_si256(_mm256_cmpgt_epi32(counts, zero), _mm256_cmpgt_epi32(rows, i));
+            std::uint32_t liveRows = static_cast<std::uint32_t>(_mm256_movemask_ps(_mm256_castsi256_ps(live)));
+            if (liveRows == 0) continue;
+            // spanSteps: both quotients by reciprocal, exact here.
+            const __m256i uLeft = along(left.value[0], leftSlope.value[0], i);
+            const __m256i vLeft = along(left.value[1], leftSlope.value[1], i);
+            const __m256i uSpan = _mm256_sub_epi32(along(right.value[0], rightSlope.value[0], i), uLeft);
+            const __m256i vSpan = _mm256_sub_epi32(along(right.value[1], rightSlope.value[1], i), vLeft);
+            const __m256i divisor = _mm256_max_epi32(counts, one);  // dead rows: any valid divisor
+            const __m256i m = _mm256_i32gather_epi32(reinterpret_cast<const int*>(reciprocalLow.data()), divisor, 4);
+            const __m256i divisorIsOne = _mm256_cmpeq_epi32(divisor, one);
+            const __m256i u = _mm256_srai_epi32(_mm256_sll_epi32(uLeft, widthShift), 8);
+            const __m256i v = _mm256_srai_epi32(_mm256_sll_epi32(vLeft, heightShift), 8);
+            const __m256i stepU = _mm256_sra_epi32(divideByReciprocal8(uSpan, m, divisorIsOne), stepUShift);
+            const __m256i stepV = _mm256_sra_epi32(divideByReciprocal8(vSpan, m, divisorIsOne), stepVShift);
+            _mm256_store_si256(reinterpret_cast<__m256i*>(columnAt), l);
+            _mm256_store_si256(reinterpret_cast<__m256i*>(countAt), counts);
+            for (; liveRows != 0; liveRows &= liveRows - 1) {
+                const int k = __builtin_ctz(liveRows);
+                Rgb555* const dst = line + static_cast<std::ptrdiff_t>(k) * target.stride + columnAt[k];
+                const std::int32_t count = countAt[k];
+                const __m256i lane = _mm256_set1_epi32(k);
+                const __m256i rowStepU = _mm256_permutevar8x32_epi32(stepU, lane);
+                const __m256i rowStepV = _mm256_permutevar8x32_epi32(stepV, lane);
+                const __m256i rowU = _mm256_permutevar8x32_epi32(u, lane);
+                const __m256i rowV = _mm256_permutevar8x32_epi32(v, lane);
+                if (count < 16)
+                    texelRunIndexed<Combine>(dst, count, alongLanes(rowU, rowStepU), alongLanes(rowV, rowStepV),
+                                             rowStepU, rowStepV, texture);
+                else
+                    texelRunAvx2<Combine>(dst, count, _mm256_cvtsi256_si32(rowU), _mm256_cvtsi256_si32(rowV),
+                                          _mm256_cvtsi256_si32(rowStepU), _mm256_cvtsi256_si32(rowStepV), texture,
+                                          target.blockEnd);
             }
-            line += target.stride;
-            lx += leftSlope.x, lu += leftSlope.value[0], lv += leftSlope.value[1];
-            rx += rightSlope.x, ru += rightSlope.value[0], rv += rightSlope.value[1];
         }
     }
 };
