@@ -104,7 +104,8 @@ inline SpanSteps spanSteps(std::int32_t count, std::int32_t uLeft, std::int32_t 
     const std::int32_t uSpan = uRight - uLeft, vSpan = vRight - vLeft;
     std::int32_t du, dv;
     // One test for both divisions (& rather than &&: a single branch).
-    if (__builtin_expect(reciprocalNumerator(uSpan) & reciprocalNumerator(vSpan) & (count <= RECIPROCAL_DIVISOR_LIMIT), 1)) {
+    const int quick = int{reciprocalNumerator(uSpan)} & int{reciprocalNumerator(vSpan)} & int{count <= RECIPROCAL_DIVISOR_LIMIT};
+    if (__builtin_expect(quick, 1)) {
         const std::uint64_t m = reciprocalTable[static_cast<std::uint32_t>(count)];
         du = divTruncByReciprocal(uSpan, m);
         dv = divTruncByReciprocal(vSpan, m);
