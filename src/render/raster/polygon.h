@@ -362,6 +362,8 @@ void walkPolygonFast(const RasterPoint<K>* p, int m, SpanFn&& span) {
                     stepValues(rightAcc, rightSlope);
                 }
             }
+            // The last stretch drawn, no slope is needed any more.
+            if (iteration == m - 2) return;
             // y > endY could not have entered: walkPolygon draws nothing then either.
             if ((activeIsLeft ? rightY : leftY) == endY) {
                 if (activeIsLeft)
@@ -370,6 +372,7 @@ void walkPolygonFast(const RasterPoint<K>* p, int m, SpanFn&& span) {
                     advanceLeft();
             }
         }
+        if (iteration == m - 2) return;
         if (activeIsLeft)
             advanceLeft();
         else
@@ -384,13 +387,20 @@ template <int K>
 int clipPolygonFast(const RasterPoint<K>* in, int n, RasterPoint<K>* out, ClipDivisor columnDivisor,
                     const ClipRect& clip) {
     if (n >= 1 && n <= MAX_POLYGON_CORNERS) {
-        bool inside = true;
+        // Unsigned comparisons (negative coordinates are outside too), one
+        // branch for all corners.
+        bool outside = false;
         for (int i = 0; i < n; ++i)
-            inside = inside && static_cast<std::uint32_t>(in[i].x) <= static_cast<std::uint32_t>(clip.maxX) &&
-                     static_cast<std::uint32_t>(in[i].y) <= static_cast<std::uint32_t>(clip.maxY);
-        if (inside) {
-            // Rotated by two places, without a division by n.
-            for (int i = 0, j = n > 2 ? 2 : 2 - n; i < n; ++i, j = j + 1 == n ? 0 : j + 1) out[i] = in[j];
+            outside |= (static_cast<std::uint32_t>(in[i].x) > static_cast<std::uint32_t>(clip.maxX)) |
+                       (static_cast<std::uint32_t>(in[i].y) > static_cast<std::uint32_t>(clip.maxY));
+        if (!outside) {
+            // Rotated by two places.
+            switch (n) {
+            case 4: out[0] = in[2], out[1] = in[3], out[2] = in[0], out[3] = in[1]; break;
+            case 3: out[0] = in[2], out[1] = in[0], out[2] = in[1]; break;
+            case 2: out[0] = in[0], out[1] = in[1]; break;
+            default: out[0] = in[0]; break;
+            }
             return n;
         }
     }
