@@ -293,9 +293,9 @@ struct PolygonCase {
     std::int32_t colour;
 };
 
-std::string describe(Family family, const PolygonCase& p) {
+std::string describe(Family family, const PolygonCase& p, int width, int height) {
     std::ostringstream out;
-    out << familyName(family) << " polygon of " << p.corners << " corners on a 64 x 48 screen:";
+    out << familyName(family) << " polygon of " << p.corners << " corners on a " << width << " x " << height << " screen:";
     for (int i = 0; i < p.corners; ++i)
         out << " (" << p.v[i].x << ", " << p.v[i].y << " | rgb " << p.c[i].red << " " << p.c[i].green << " "
             << p.c[i].blue << " | uv " << p.t[i].u << " " << p.t[i].v << ")";
@@ -313,18 +313,19 @@ std::int32_t randomScreenCoordinate(std::mt19937& random, std::int32_t size) {
     }
 }
 
-PolygonCase randomPolygon(std::mt19937& random) {
+PolygonCase randomPolygon(std::mt19937& random, int width, int height) {
     PolygonCase p{};
     p.corners = 3 + static_cast<int>(random() % 2);
     const bool small = random() % 2;  // demo-like: a few pixels across, mostly on screen
-    const std::int32_t cx = static_cast<std::int32_t>(random() % 64), cy = static_cast<std::int32_t>(random() % 48);
+    const std::int32_t cx = static_cast<std::int32_t>(random() % static_cast<unsigned>(width));
+    const std::int32_t cy = static_cast<std::int32_t>(random() % static_cast<unsigned>(height));
     for (int i = 0; i < 4; ++i) {
         if (small) {
             p.v[i].x = cx + static_cast<std::int32_t>(random() % 13) - 6;
             p.v[i].y = cy + static_cast<std::int32_t>(random() % 13) - 6;
         } else {
-            p.v[i].x = randomScreenCoordinate(random, 64);
-            p.v[i].y = randomScreenCoordinate(random, 48);
+            p.v[i].x = randomScreenCoordinate(random, width);
+            p.v[i].y = randomScreenCoordinate(random, height);
         }
         p.c[i] = {static_cast<std::int32_t>(random() % 256), static_cast<std::int32_t>(random() % 256),
                   static_cast<std::int32_t>(random() % 256), 0};
@@ -373,45 +374,47 @@ void drawCase(Family family, const PolygonCase& p) {
 
 // Draws each polygon on two screens, one per path, comparing them every batch;
 // a batch that differs is replayed polygon by polygon to name the culprit.
-void comparePolygons(Family family, unsigned seed, int count) {
+void comparePolygons(Family family, unsigned seed, int count, int width = 64, int height = 48) {
     PathGuard guard;
-    TestScreen reference(64, 48), fast(64, 48);  // both set the same clip rectangle
+    TestScreen reference(width, height), fast(width, height);  // both set the same clip rectangle
+    const std::size_t pixels = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
     std::mt19937 random(seed);
     std::mt19937 colours(seed + 1);
-    for (int i = 0; i < 64 * 48; ++i) reference.pixels()[i] = fast.pixels()[i] = static_cast<Rgb555>(colours());
+    for (std::size_t i = 0; i < pixels; ++i) reference.pixels()[i] = fast.pixels()[i] = static_cast<Rgb555>(colours());
     const std::vector<SimdLevel> levels = simdLevels();
     constexpr int BATCH = 32;
     std::vector<PolygonCase> batch;
     for (int done = 0; done < count; done += BATCH) {
         batch.clear();
-        for (int i = 0; i < BATCH; ++i) batch.push_back(randomPolygon(random));
+        for (int i = 0; i < BATCH; ++i) batch.push_back(randomPolygon(random, width, height));
         const SimdLevel level = levels[static_cast<std::size_t>(done / BATCH) % levels.size()];
-        std::vector<Rgb555> before(fast.pixels(), fast.pixels() + 64 * 49);
+        std::vector<Rgb555> before(fast.pixels(), fast.pixels() + pixels + static_cast<std::size_t>(width));
         for (const PolygonCase& p : batch) {
-            setBackBuffer(reference.pixels(), 64, 48);
+            setBackBuffer(reference.pixels(), width, height);
             setCodePath(CodePath::Reference);
             drawCase(family, p);
-            setBackBuffer(fast.pixels(), 64, 48);
+            setBackBuffer(fast.pixels(), width, height);
             setCodePath(CodePath::Fast);
             setSimdLevel(level);
             drawCase(family, p);
         }
-        if (std::memcmp(reference.pixels(), fast.pixels(), 64 * 48 * sizeof(Rgb555)) == 0 && fast.guardsIntact()) continue;
+        if (std::memcmp(reference.pixels(), fast.pixels(), pixels * sizeof(Rgb555)) == 0 && fast.guardsIntact()) continue;
         // Replay one by one from the state before the batch.
         std::vector<Rgb555> ref(before), fst(before);
         for (const PolygonCase& p : batch) {
             setCodePath(CodePath::Reference);
-            setBackBuffer(ref.data(), 64, 48);
+            setBackBuffer(ref.data(), width, height);
             drawCase(family, p);
             setCodePath(CodePath::Fast);
             setSimdLevel(level);
-            setBackBuffer(fst.data(), 64, 48);
+            setBackBuffer(fst.data(), width, height);
             drawCase(family, p);
-            if (ref != fst) FAIL() << "fast path (" << simdLevelName(level) << ") differs: " << describe(family, p);
+            if (ref != fst)
+                FAIL() << "fast path (" << simdLevelName(level) << ") differs: " << describe(family, p, width, height);
         }
         FAIL() << "fast path (" << simdLevelName(level) << ") wrote outside the drawable rows in batch " << done / BATCH;
     }
-    setBackBuffer(reference.pixels(), 64, 48);
+    setBackBuffer(reference.pixels(), width, height);
 }
 
 class FastPolygons : public ::testing::TestWithParam<Family> {};
@@ -421,6 +424,15 @@ TEST_P(FastPolygons, MatchReferenceOnRandomPolygons) {
     std::mt19937 texelRandom(3);
     textures.install(0, 5, 4, [&](int, int) { return static_cast<Rgb555>(texelRandom()); });
     comparePolygons(GetParam(), 1000u + static_cast<unsigned>(GetParam()), 100000);
+}
+
+// A screen wider than the reciprocal's divisors reach: spans may then be too
+// long for it, and the fast walk must test them row by row.
+TEST_P(FastPolygons, MatchReferenceOnAScreenWiderThanTheReciprocalTable) {
+    TestTextures textures;
+    std::mt19937 texelRandom(4);
+    textures.install(0, 8, 8, [&](int, int) { return static_cast<Rgb555>(texelRandom()); });
+    comparePolygons(GetParam(), 2000u + static_cast<unsigned>(GetParam()), 4000, 1100, 24);
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryFamily, FastPolygons,
