@@ -151,21 +151,51 @@ VANTIR_AVX2 inline __m128i gatherTexels8(__m256i us, __m256i vs, const FastTextu
     return _mm256_castsi256_si128(_mm256_permute4x64_epi64(_mm256_shuffle_epi8(gathered, narrow), 0x08));
 }
 
+// The texture's sides as the vector code uses them: read from the texture
+// (FixedShift 0), or fixed at 256 x 256 (FixedShift 8), the largest and most
+// common size, where every shift and mask below is a constant.
+template <int FixedShift>
+struct TextureSides {
+    static_assert(FixedShift == 0 || FixedShift == 8);
+    const FastTexture& texture;
+
+    // Texel position of an accumulator, (a << widthShift) >> 8 per lane.
+    VANTIR_AVX2 __m256i texelU(__m256i a) const { return _mm256_srai_epi32(shiftLeft(a, texture.widthShift), 8); }
+    VANTIR_AVX2 __m256i texelV(__m256i a) const { return _mm256_srai_epi32(shiftLeft(a, texture.heightShift), 8); }
+    // Per-pixel step of a span quotient, d >> (8 - widthShift) per lane.
+    VANTIR_AVX2 __m256i stepU(__m256i d) const { return shiftRight(d, texture.widthShift); }
+    VANTIR_AVX2 __m256i stepV(__m256i d) const { return shiftRight(d, texture.heightShift); }
+    // ((v & rowMask) >> rowShift) + ((u >> 8) & columnMask) per lane; only
+    // masked bits reach it, so logical shifts serve as well as arithmetic ones.
+    VANTIR_AVX2 __m256i index(__m256i us, __m256i vs) const {
+        const __m256i column = _mm256_and_si256(_mm256_srli_epi32(us, 8), _mm256_set1_epi32(FixedShift ? 0xff : texture.columnMask));
+        if constexpr (FixedShift != 0) return _mm256_add_epi32(_mm256_and_si256(vs, _mm256_set1_epi32(0xff00)), column);
+        return _mm256_add_epi32(_mm256_srl_epi32(_mm256_and_si256(vs, _mm256_set1_epi32(texture.rowMask)),
+                                                 _mm_cvtsi32_si128(texture.rowShift)),
+                                column);
+    }
+
+private:
+    static VANTIR_AVX2 __m256i shiftLeft(__m256i a, std::int32_t shift) {
+        if constexpr (FixedShift != 0) return _mm256_slli_epi32(a, FixedShift);
+        return _mm256_sll_epi32(a, _mm_cvtsi32_si128(shift));
+    }
+    static VANTIR_AVX2 __m256i shiftRight(__m256i d, std::int32_t shift) {
+        if constexpr (FixedShift != 0) return d;  // by 8 - 8
+        return _mm256_sra_epi32(d, _mm_cvtsi32_si128(8 - shift));
+    }
+};
+
 // Eight pixels per round with the indices worked out by the vector unit and
 // the texels fetched by plain loads: the scalar units are left only the loads,
 // the stores and the count. us and vs hold pixels 0..7's coordinates.
-template <typename Combine>
+template <typename Combine, int FixedShift>
 VANTIR_AVX2 inline void texelRunIndexed(Rgb555* dst, std::int32_t count, __m256i us, __m256i vs, __m256i stepU,
-                                        __m256i stepV, const FastTexture& t) {
-    const __m256i rowMask = _mm256_set1_epi32(t.rowMask);
-    const __m256i columnMask = _mm256_set1_epi32(t.columnMask);
-    const __m128i rowShift = _mm_cvtsi32_si128(t.rowShift);
-    const Rgb555* const texels = t.texels;
+                                        __m256i stepV, const TextureSides<FixedShift>& sides) {
+    const Rgb555* const texels = sides.texture.texels;
     alignas(32) std::uint32_t at[8];
     const auto round = [&](Rgb555* out, std::int32_t n) VANTIR_AVX2 {
-        const __m256i index = _mm256_add_epi32(_mm256_srl_epi32(_mm256_and_si256(vs, rowMask), rowShift),
-                                               _mm256_and_si256(_mm256_srli_epi32(us, 8), columnMask));
-        _mm256_store_si256(reinterpret_cast<__m256i*>(at), index);
+        _mm256_store_si256(reinterpret_cast<__m256i*>(at), sides.index(us, vs));
         for (std::int32_t j = 0; j < n; ++j) out[j] = static_cast<Rgb555>(Combine::combine(texels[at[j]], out[j]));
     };
     if (count <= 8) {
@@ -268,10 +298,11 @@ VANTIR_AVX2 inline __m256i along(std::int32_t start, std::int32_t slope, __m256i
     return _mm256_add_epi32(_mm256_set1_epi32(start), _mm256_mullo_epi32(i, _mm256_set1_epi32(slope)));
 }
 
-template <typename Combine>
+template <typename Combine, int FixedShift>
 struct Avx2Spans {
     RasterTarget target;
     FastTexture texture;
+    TextureSides<FixedShift> sides() const { return {texture}; }
     VANTIR_AVX2 void operator()(std::int32_t row, const EdgeValues<2>& left, const EdgeValues<2>& right) const {
         Rgb555* dst;
         std::int32_t count;
@@ -285,7 +316,7 @@ struct Avx2Spans {
         if (count < 16) {
             const __m256i stepU = _mm256_set1_epi32(s.stepU), stepV = _mm256_set1_epi32(s.stepV);
             texelRunIndexed<Combine>(dst, count, alongLanes(_mm256_set1_epi32(s.u), stepU),
-                                     alongLanes(_mm256_set1_epi32(s.v), stepV), stepU, stepV, texture);
+                                     alongLanes(_mm256_set1_epi32(s.v), stepV), stepU, stepV, sides());
         }
         else
             texelRunAvx2<Combine>(dst, count, s.u, s.v, s.stepU, s.stepV, texture, target.blockEnd);
@@ -331,10 +362,7 @@ struct Avx2Spans {
                                   const EdgeValues<2>& rightSlope) const {
         const __m256i zero = _mm256_setzero_si256();
         const __m256i one = _mm256_set1_epi32(1);
-        const __m128i widthShift = _mm_cvtsi32_si128(texture.widthShift);
-        const __m128i heightShift = _mm_cvtsi32_si128(texture.heightShift);
-        const __m128i stepUShift = _mm_cvtsi32_si128(8 - texture.widthShift);
-        const __m128i stepVShift = _mm_cvtsi32_si128(8 - texture.heightShift);
+        const TextureSides<FixedShift> sides{texture};
         const __m256i columns = _mm256_set1_epi32(target.columns);
         const __m256i rows = _mm256_set1_epi32(n);
         alignas(32) std::int32_t columnAt[8], countAt[8];
@@ -356,10 +384,10 @@ struct Avx2Spans {
             const __m256i divisor = _mm256_max_epi32(counts, one);  // dead rows: any valid divisor
             const __m256i m = _mm256_i32gather_epi32(reinterpret_cast<const int*>(reciprocalLow.data()), divisor, 4);
             const __m256i divisorIsOne = _mm256_cmpeq_epi32(divisor, one);
-            const __m256i u = _mm256_srai_epi32(_mm256_sll_epi32(uLeft, widthShift), 8);
-            const __m256i v = _mm256_srai_epi32(_mm256_sll_epi32(vLeft, heightShift), 8);
-            const __m256i stepU = _mm256_sra_epi32(divideByReciprocal8(uSpan, m, divisorIsOne), stepUShift);
-            const __m256i stepV = _mm256_sra_epi32(divideByReciprocal8(vSpan, m, divisorIsOne), stepVShift);
+            const __m256i u = sides.texelU(uLeft);
+            const __m256i v = sides.texelV(vLeft);
+            const __m256i stepU = sides.stepU(divideByReciprocal8(uSpan, m, divisorIsOne));
+            const __m256i stepV = sides.stepV(divideByReciprocal8(vSpan, m, divisorIsOne));
             _mm256_store_si256(reinterpret_cast<__m256i*>(columnAt), l);
             _mm256_store_si256(reinterpret_cast<__m256i*>(countAt), counts);
             for (; liveRows != 0; liveRows &= liveRows - 1) {
@@ -373,7 +401,7 @@ struct Avx2Spans {
                 const __m256i rowV = _mm256_permutevar8x32_epi32(v, lane);
                 if (count < 16)
                     texelRunIndexed<Combine>(dst, count, alongLanes(rowU, rowStepU), alongLanes(rowV, rowStepV),
-                                             rowStepU, rowStepV, texture);
+                                             rowStepU, rowStepV, sides);
                 else
                     texelRunAvx2<Combine>(dst, count, _mm256_cvtsi256_si32(rowU), _mm256_cvtsi256_si32(rowV),
                                           _mm256_cvtsi256_si32(rowStepU), _mm256_cvtsi256_si32(rowStepV), texture,
@@ -407,12 +435,12 @@ void fillTexturedScalar(const ProjectedVertex* const* vertices, const TexCoord* 
 #if VANTIR_X86
 // flatten: the walk and the vector span routine become one function, so
 // the span's set-up stays in registers and no call is made per row.
-template <typename Combine>
+template <typename Combine, int FixedShift>
 VANTIR_AVX2 __attribute__((flatten)) void fillTexturedAvx2(const ProjectedVertex* const* vertices,
                                                            const TexCoord* const* texCoords,
                                                            const TextureAddressing& addressing,
                                                            const RasterTarget& target, int n) {
-    fillTexturedWith<Avx2Spans<Combine>>(vertices, texCoords, addressing, target, n);
+    fillTexturedWith<Avx2Spans<Combine, FixedShift>>(vertices, texCoords, addressing, target, n);
 }
 #endif
 
@@ -421,7 +449,10 @@ void fillTexturedPrepared(const ProjectedVertex* const* vertices, const TexCoord
                           const TextureAddressing& addressing, const RasterTarget& target, int n) {
 #if VANTIR_X86
     if (vectorTexels()) {
-        fillTexturedAvx2<Combine>(vertices, texCoords, addressing, target, n);
+        if (addressing.widthShift == 8 && addressing.heightShift == 8)
+            fillTexturedAvx2<Combine, 8>(vertices, texCoords, addressing, target, n);
+        else
+            fillTexturedAvx2<Combine, 0>(vertices, texCoords, addressing, target, n);
         return;
     }
 #endif
