@@ -192,15 +192,14 @@ void drawTexturedRecord(const ListArrays& a, const Primitive& r, PreparedTexturi
     const bool quad = code == PRIM_TEX_QUAD || code == PRIM_TEX_ADD_QUAD || code == PRIM_TEX_HALF_QUAD;
     const int n = quad ? 4 : 3;
     const int firstCoord = quad ? 9 : 7;
-    const ProjectedVertex* vertices[4];
-    const TexCoord* texCoords[4];
+    TexturedPoint corners[4];
     for (int i = 0; i < n; ++i) {
-        vertices[i] = a.vertex(r.s[1 + i]);
-        texCoords[i] = a.texCoord(r.s[firstCoord + i]);
-        if (vertices[i] == nullptr || texCoords[i] == nullptr) return;
+        const ProjectedVertex* v = a.vertex(r.s[1 + i]);
+        const TexCoord* t = a.texCoord(r.s[firstCoord + i]);
+        if (v == nullptr || t == nullptr) return;
+        corners[i] = {v->x, v->y, {t->u, t->v}};
     }
-    if (prepared.prepare(r.s[0]))
-        drawTexturedPrepared(texturedMode(code), vertices, texCoords, n, prepared.addressing, prepared.target);
+    if (prepared.prepare(r.s[0])) drawTexturedPrepared(texturedMode(code), corners, n, prepared.addressing, prepared.target);
 }
 
 void drawRecord(const ListArrays& a, const Primitive& r) {

@@ -418,45 +418,42 @@ bool vectorTexels() { return VANTIR_X86 && simdLevel() >= SimdLevel::Avx2; }
 // fillTexturedPolygon through the fast clipper and walk with the span routine
 // of one vector level.
 template <typename Spans>
-inline void fillTexturedWith(const ProjectedVertex* const* vertices, const TexCoord* const* texCoords,
-                             const TextureAddressing& addressing, const RasterTarget& target, int n) {
+inline void fillTexturedWith(const TexturedPoint* corners, const TextureAddressing& addressing,
+                             const RasterTarget& target, int n) {
     const Spans spans{target, fastTexture(addressing)};
-    TexturedPoint corners[MAX_POLYGON_CORNERS];
-    loadCorners(vertices, texCoords, n, corners);
     rasterizePolygonFast(corners, n, ClipDivisor::Enlarged, spans);
 }
 
 template <typename Combine>
-void fillTexturedScalar(const ProjectedVertex* const* vertices, const TexCoord* const* texCoords,
-                        const TextureAddressing& addressing, const RasterTarget& target, int n) {
-    fillTexturedWith<ScalarSpans<Combine>>(vertices, texCoords, addressing, target, n);
+void fillTexturedScalar(const TexturedPoint* corners, const TextureAddressing& addressing, const RasterTarget& target,
+                        int n) {
+    fillTexturedWith<ScalarSpans<Combine>>(corners, addressing, target, n);
 }
 
 #if VANTIR_X86
 // flatten: the walk and the vector span routine become one function, so
 // the span's set-up stays in registers and no call is made per row.
 template <typename Combine, int FixedShift>
-VANTIR_AVX2 __attribute__((flatten)) void fillTexturedAvx2(const ProjectedVertex* const* vertices,
-                                                           const TexCoord* const* texCoords,
+VANTIR_AVX2 __attribute__((flatten)) void fillTexturedAvx2(const TexturedPoint* corners,
                                                            const TextureAddressing& addressing,
                                                            const RasterTarget& target, int n) {
-    fillTexturedWith<Avx2Spans<Combine, FixedShift>>(vertices, texCoords, addressing, target, n);
+    fillTexturedWith<Avx2Spans<Combine, FixedShift>>(corners, addressing, target, n);
 }
 #endif
 
 template <typename Combine>
-void fillTexturedPrepared(const ProjectedVertex* const* vertices, const TexCoord* const* texCoords,
-                          const TextureAddressing& addressing, const RasterTarget& target, int n) {
+void fillTexturedPrepared(const TexturedPoint* corners, const TextureAddressing& addressing, const RasterTarget& target,
+                          int n) {
 #if VANTIR_X86
     if (vectorTexels()) {
         if (addressing.widthShift == 8 && addressing.heightShift == 8)
-            fillTexturedAvx2<Combine, 8>(vertices, texCoords, addressing, target, n);
+            fillTexturedAvx2<Combine, 8>(corners, addressing, target, n);
         else
-            fillTexturedAvx2<Combine, 0>(vertices, texCoords, addressing, target, n);
+            fillTexturedAvx2<Combine, 0>(corners, addressing, target, n);
         return;
     }
 #endif
-    fillTexturedScalar<Combine>(vertices, texCoords, addressing, target, n);
+    fillTexturedScalar<Combine>(corners, addressing, target, n);
 }
 
 template <typename Combine>
@@ -467,7 +464,9 @@ void fillTexturedFast(const ProjectedVertex* const* vertices, const TexCoord* co
     if (!textureAddressing(texture, &addressing)) return;
     RasterTarget target;
     if (!fetchRasterTarget(&target)) return;
-    fillTexturedPrepared<Combine>(vertices, texCoords, addressing, target, n);
+    TexturedPoint corners[MAX_POLYGON_CORNERS];
+    loadCorners(vertices, texCoords, n, corners);
+    fillTexturedPrepared<Combine>(corners, addressing, target, n);
 }
 
 #if VANTIR_X86
@@ -614,13 +613,16 @@ void drawTexQuadHalf(const ProjectedVertex* c0, const ProjectedVertex* c1, const
     drawTextured<spanHalf, HalfTexel>(vertices, texCoords, texture, 4);
 }
 
-void drawTexturedPrepared(TexturedMode mode, const ProjectedVertex* const* vertices, const TexCoord* const* texCoords,
-                          int n, const TextureAddressing& addressing, const RasterTarget& target) {
-    if (n < 1 || n > MAX_POLYGON_CORNERS || allOnOneRow(vertices, n)) return;
+void drawTexturedPrepared(TexturedMode mode, const TexturedPoint* corners, int n, const TextureAddressing& addressing,
+                          const RasterTarget& target) {
+    if (n < 1 || n > MAX_POLYGON_CORNERS) return;
+    bool oneRow = true;  // such polygons are never clipped or walked
+    for (int i = 1; i < n; ++i) oneRow &= corners[i].y == corners[0].y;
+    if (oneRow) return;
     switch (mode) {
-    case TexturedMode::Copy: fillTexturedPrepared<CopyTexel>(vertices, texCoords, addressing, target, n); break;
-    case TexturedMode::Add: fillTexturedPrepared<AddTexel>(vertices, texCoords, addressing, target, n); break;
-    case TexturedMode::Half: fillTexturedPrepared<HalfTexel>(vertices, texCoords, addressing, target, n); break;
+    case TexturedMode::Copy: fillTexturedPrepared<CopyTexel>(corners, addressing, target, n); break;
+    case TexturedMode::Add: fillTexturedPrepared<AddTexel>(corners, addressing, target, n); break;
+    case TexturedMode::Half: fillTexturedPrepared<HalfTexel>(corners, addressing, target, n); break;
     }
 }
 

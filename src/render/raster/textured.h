@@ -44,12 +44,13 @@ void drawTexQuadHalf(const ProjectedVertex* c0, const ProjectedVertex* c1, const
                      const ProjectedVertex* c3, const TexCoord* t0, const TexCoord* t1, const TexCoord* t2,
                      const TexCoord* t3, std::int32_t texture);
 
-// The fast route of one textured polygon (n = 3 or 4) with the target and the
+// The fast route of one textured polygon of n = 3 or 4 corners (each its
+// vertex's x and y and its texture coordinates) with the target and the
 // texture's addressing already fetched: the dispatch fetches them once for
 // the many polygons between two callbacks. The same pixels as the entries above.
 enum class TexturedMode { Copy, Add, Half };
-void drawTexturedPrepared(TexturedMode mode, const ProjectedVertex* const* vertices, const TexCoord* const* texCoords,
-                          int n, const TextureAddressing& addressing, const RasterTarget& target);
+void drawTexturedPrepared(TexturedMode mode, const TexturedPoint* corners, int n, const TextureAddressing& addressing,
+                          const RasterTarget& target);
 
 // Span routines: count pixels from dst; u and v run from the left side's
 // accumulators towards the right side's (texture units * 256), the right end
