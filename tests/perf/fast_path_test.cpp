@@ -122,6 +122,31 @@ TEST(Reciprocal, SignedFormExactForEveryNumeratorInRange) {
     for (std::int32_t n : {limit, -limit, INT32_MAX, INT32_MIN, limit + 1, -limit - 1}) EXPECT_FALSE(reciprocalNumerator(n)) << n;
 }
 
+// The vector spans divide through double precision: the correctly rounded
+// quotient of two 32-bit integers, truncated, is the truncated quotient. The
+// cases nearest to failing are the numerators just below and above a
+// multiple of the divisor, largest in magnitude; every divisor the spans can
+// have (up to a screen width far beyond any here) at both ends of the range.
+TEST(DoubleDivision, TruncatesAsIntegerDivisionDoes) {
+    const auto check = [](std::int32_t n, std::int32_t d) {
+        const std::int32_t viaDouble = static_cast<std::int32_t>(static_cast<double>(n) / static_cast<double>(d));
+        return viaDouble == n / d;
+    };
+    for (std::int32_t d = 1; d <= 70000; ++d) {
+        const std::int32_t top = INT32_MAX / d * d;  // the largest multiple of d
+        for (std::int32_t n : {top, top - 1, top - d + 1, top - d, d - 1, d, d + 1, 1, 0}) {
+            if (!check(n, d) || !check(-n, d)) FAIL() << n << " / " << d;
+        }
+        if (!check(INT32_MIN, d) || !check(INT32_MAX, d)) FAIL() << "extremes / " << d;
+    }
+    std::mt19937 random(77);
+    for (int i = 0; i < 1000000; ++i) {
+        const std::int32_t n = static_cast<std::int32_t>(random());
+        const std::int32_t d = 1 + static_cast<std::int32_t>(random() % 4096);
+        if (!check(n, d)) FAIL() << n << " / " << d;
+    }
+}
+
 // The walk's slopes by reciprocal against the hardware division, on edges of
 // every kind: downwards and upwards, horizontal, long, and differences of any size.
 TEST(Reciprocal, EdgeSlopesMatchTheHardwareDivision) {

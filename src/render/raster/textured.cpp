@@ -1,7 +1,6 @@
 #include "render/raster/textured.h"
 
 #include <algorithm>
-#include <array>
 
 #include "math/reciprocal.h"
 #include "texture/texture.h"
@@ -271,27 +270,22 @@ struct ScalarSpans {
 };
 
 #if VANTIR_X86
-// The low 32 bits of reciprocalTable: the whole factor for divisors from 2
-// on; for 1 (2^32 + 1) the missing 2^32 adds the numerator itself.
-inline constexpr std::array<std::uint32_t, RECIPROCAL_DIVISOR_LIMIT + 1> reciprocalLow = [] {
-    std::array<std::uint32_t, RECIPROCAL_DIVISOR_LIMIT + 1> table{};
-    for (std::size_t d = 1; d < table.size(); ++d) table[d] = static_cast<std::uint32_t>(reciprocalTable[d]);
-    return table;
-}();
-
-// Eight truncating quotients n / d for divisors 1..RECIPROCAL_DIVISOR_LIMIT
-// and |n| < RECIPROCAL_NUMERATOR_LIMIT, m holding reciprocalLow[d]: the
-// magnitude's quotient as in the unsigned case of math/reciprocal.h, then the
-// numerator's sign (truncation gives -(|n| / d) for n < 0).
-VANTIR_AVX2 inline __m256i divideByReciprocal8(__m256i n, __m256i m, __m256i divisorIsOne) {
-    const __m256i magnitude = _mm256_abs_epi32(n);
-    const __m256i even = _mm256_srli_epi64(_mm256_mul_epu32(magnitude, m), 32);
-    const __m256i odd = _mm256_mul_epu32(_mm256_srli_epi64(magnitude, 32), _mm256_srli_epi64(m, 32));
-    __m256i q = _mm256_blend_epi32(even, odd, 0xaa);  // the high halves of the eight products
-    q = _mm256_add_epi32(q, _mm256_and_si256(magnitude, divisorIsOne));
-    const __m256i sign = _mm256_srai_epi32(n, 31);
-    return _mm256_sub_epi32(_mm256_xor_si256(q, sign), sign);
-}
+// Eight truncating quotients n / d of 32-bit integers by divisors d >= 1,
+// through double precision. Exact for every such pair: n / d = q + r / d
+// with 0 <= r < d; the correctly rounded quotient is q itself when r = 0,
+// and otherwise lies within |n / d| * 2^-53 < 2^-22 of n / d, strictly
+// between q and q + 1 since r / d >= 1 / d > 2^-22 and 1 - r / d >= 1 / d;
+// truncating conversion then gives q (the negative side is symmetric).
+struct DoubleDivisor8 {
+    __m256d low, high;  // lanes 0-3 and 4-7 of the divisors
+    VANTIR_AVX2 explicit DoubleDivisor8(__m256i d)
+        : low(_mm256_cvtepi32_pd(_mm256_castsi256_si128(d))), high(_mm256_cvtepi32_pd(_mm256_extracti128_si256(d, 1))) {}
+    VANTIR_AVX2 __m256i divide(__m256i n) const {
+        const __m128i q0 = _mm256_cvttpd_epi32(_mm256_div_pd(_mm256_cvtepi32_pd(_mm256_castsi256_si128(n)), low));
+        const __m128i q1 = _mm256_cvttpd_epi32(_mm256_div_pd(_mm256_cvtepi32_pd(_mm256_extracti128_si256(n, 1)), high));
+        return _mm256_inserti128_si256(_mm256_castsi128_si256(q0), q1, 1);
+    }
+};
 
 // Lane i: start + i * slope (i from the lanes of `i`), wrapping.
 VANTIR_AVX2 inline __m256i along(std::int32_t start, std::int32_t slope, __m256i i) {
@@ -323,21 +317,10 @@ struct Avx2Spans {
     }
 
     // Rows y..y+n-1 of one stretch of the walk (row y + k has the accumulators
-    // acc + k * slope). What clampSpan and spanSteps test row by row is tested
-    // once for the stretch where it can be: every row on the target, and
-    // every span's quotients within the reciprocal's exact range. uRight -
-    // uLeft is linear in k, so its two ends bound all of it.
+    // acc + k * slope). clampSpan's row test is made once for the stretch.
     VANTIR_AVX2 void rows(std::int32_t y, std::int32_t n, const EdgeValues<2>& left, const EdgeValues<2>& leftSlope,
                           const EdgeValues<2>& right, const EdgeValues<2>& rightSlope) const {
-        const auto spanEndsSmall = [n](std::int32_t l, std::int32_t r, std::int32_t ls, std::int32_t rs) {
-            const std::int64_t first = std::int64_t{r} - l;
-            const std::int64_t last = first + (std::int64_t{n} - 1) * (std::int64_t{rs} - ls);
-            const std::int64_t limit = RECIPROCAL_NUMERATOR_LIMIT;
-            return first > -limit && first < limit && last > -limit && last < limit;
-        };
-        const bool quick = y >= 0 && n <= target.rows - y && target.columns <= RECIPROCAL_DIVISOR_LIMIT &&
-                           spanEndsSmall(left.value[0], right.value[0], leftSlope.value[0], rightSlope.value[0]) &&
-                           spanEndsSmall(left.value[1], right.value[1], leftSlope.value[1], rightSlope.value[1]);
+        const bool quick = y >= 0 && n <= target.rows - y;
         std::int32_t lx = left.x, lu = left.value[0], lv = left.value[1];
         std::int32_t rx = right.x, ru = right.value[0], rv = right.value[1];
         if (!quick) {
@@ -351,9 +334,8 @@ struct Avx2Spans {
         rowsOnTarget(y, n, left, leftSlope, right, rightSlope);
     }
 
-    // rows() where every row lies on the target, every span's count is at
-    // most RECIPROCAL_DIVISOR_LIMIT and every quotient's numerator within the
-    // reciprocal's range: eight rows at a time, lane i holding row first + i.
+    // rows() where every row lies on the target: eight rows at a time, lane i
+    // holding row first + i.
     // Their columns, counts and texture steps are worked out together; each
     // live row's values then go to the pixels' lanes without leaving the
     // vector unit.
@@ -376,18 +358,17 @@ struct Avx2Spans {
             const __m256i live = _mm256_and_si256(_mm256_cmpgt_epi32(counts, zero), _mm256_cmpgt_epi32(rows, i));
             std::uint32_t liveRows = static_cast<std::uint32_t>(_mm256_movemask_ps(_mm256_castsi256_ps(live)));
             if (liveRows == 0) continue;
-            // spanSteps: both quotients by reciprocal, exact here.
+            // spanSteps: both quotients, exact for any numerator and count.
             const __m256i uLeft = along(left.value[0], leftSlope.value[0], i);
             const __m256i vLeft = along(left.value[1], leftSlope.value[1], i);
             const __m256i uSpan = _mm256_sub_epi32(along(right.value[0], rightSlope.value[0], i), uLeft);
             const __m256i vSpan = _mm256_sub_epi32(along(right.value[1], rightSlope.value[1], i), vLeft);
             const __m256i divisor = _mm256_max_epi32(counts, one);  // dead rows: any valid divisor
-            const __m256i m = _mm256_i32gather_epi32(reinterpret_cast<const int*>(reciprocalLow.data()), divisor, 4);
-            const __m256i divisorIsOne = _mm256_cmpeq_epi32(divisor, one);
+            const DoubleDivisor8 byCount(divisor);
             const __m256i u = sides.texelU(uLeft);
             const __m256i v = sides.texelV(vLeft);
-            const __m256i stepU = sides.stepU(divideByReciprocal8(uSpan, m, divisorIsOne));
-            const __m256i stepV = sides.stepV(divideByReciprocal8(vSpan, m, divisorIsOne));
+            const __m256i stepU = sides.stepU(byCount.divide(uSpan));
+            const __m256i stepV = sides.stepV(byCount.divide(vSpan));
             _mm256_store_si256(reinterpret_cast<__m256i*>(columnAt), l);
             _mm256_store_si256(reinterpret_cast<__m256i*>(countAt), counts);
             for (; liveRows != 0; liveRows &= liveRows - 1) {
