@@ -54,10 +54,11 @@ struct ListArrays {
     const TexCoord* texCoords = nullptr;
     std::int32_t texCoordCount = 0;
 
-    // Index 0..count-1 of an array, or null.
+    // Index 0..count-1 of an array, or null (listArrays gives an absent array
+    // no records). One unsigned comparison: a negative index is out of range too.
     template <typename T>
     static const T* at(const T* base, std::int32_t count, std::int16_t i) {
-        return base != nullptr && i >= 0 && i < count ? base + i : nullptr;
+        return static_cast<std::uint32_t>(std::int32_t{i}) < static_cast<std::uint32_t>(count) ? base + i : nullptr;
     }
     const ProjectedVertex* vertex(std::int16_t i) const { return at(vertices, vertexCount, i); }
     const ColourRecord* colour(std::int16_t i) const { return at(colourRecords, colourRecordCount, i); }
@@ -85,6 +86,12 @@ ListArrays listArrays(const DisplayList* list) {
     a.colourRecordCount = rowRecords(1, list->colourRowBase);
     a.texCoords = list->texCoordRowBase;
     a.texCoordCount = rowRecords(2, list->texCoordRowBase);
+    // An absent array has no records, whatever its count says, and no count
+    // is negative.
+    if (a.vertices == nullptr || a.vertexCount < 0) a.vertexCount = 0;
+    if (a.colourTable == nullptr || a.colourCount < 0) a.colourCount = 0;
+    if (a.colourRecords == nullptr || a.colourRecordCount < 0) a.colourRecordCount = 0;
+    if (a.texCoords == nullptr || a.texCoordCount < 0) a.texCoordCount = 0;
     return a;
 }
 
