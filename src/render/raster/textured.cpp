@@ -23,12 +23,18 @@ void loadCorners(const ProjectedVertex* const* vertices, const TexCoord* const* 
 
 // How a texel T meets the destination pixel D; the result's low 16 bits are stored.
 struct CopyTexel {
+    // Span lengths from which the walk's vector spans gather their texels
+    // rather than load them one by one: a copy never gathers, as it has no
+    // vector work to share the gather's cost with; add and half combine eight
+    // pixels at once, which pays for gathers from two rounds on.
+    static constexpr std::int32_t GATHER_FROM = INT32_MAX;
     static std::uint32_t combine(std::uint32_t t, std::uint32_t) { return t; }
 #if VANTIR_X86
     static VANTIR_AVX2 __m128i combine8(__m128i t, __m128i) { return t; }
 #endif
 };
 struct AddTexel {
+    static constexpr std::int32_t GATHER_FROM = 16;
     // Channels added at four-bit precision; a channel's carry lands in the next
     // field's lowest bit (or bit 15), and k - (k >> 5) saturates it to 31.
     static std::uint32_t combine(std::uint32_t t, std::uint32_t d) {
@@ -47,6 +53,7 @@ struct AddTexel {
 #endif
 };
 struct HalfTexel {
+    static constexpr std::int32_t GATHER_FROM = 16;
     // Each channel halved before the sum, so no carry crosses channels.
     static std::uint32_t combine(std::uint32_t t, std::uint32_t d) { return ((t >> 1) & 0x3defu) + ((d >> 1) & 0x3defu); }
 #if VANTIR_X86
@@ -306,8 +313,8 @@ struct Avx2Spans {
 
     VANTIR_AVX2 void run(Rgb555* dst, std::int32_t count, const SpanSteps& s) const {
         // A gather costs more than the few loads of a short span: plain loads
-        // at vector-made indices below two rounds, gathers from there on.
-        if (count < 16) {
+        // at vector-made indices, gathers only for long spans that combine.
+        if (count < Combine::GATHER_FROM) {
             const __m256i stepU = _mm256_set1_epi32(s.stepU), stepV = _mm256_set1_epi32(s.stepV);
             texelRunIndexed<Combine>(dst, count, alongLanes(_mm256_set1_epi32(s.u), stepU),
                                      alongLanes(_mm256_set1_epi32(s.v), stepV), stepU, stepV, sides());
@@ -380,7 +387,7 @@ struct Avx2Spans {
                 const __m256i rowStepV = _mm256_permutevar8x32_epi32(stepV, lane);
                 const __m256i rowU = _mm256_permutevar8x32_epi32(u, lane);
                 const __m256i rowV = _mm256_permutevar8x32_epi32(v, lane);
-                if (count < 16)
+                if (count < Combine::GATHER_FROM)
                     texelRunIndexed<Combine>(dst, count, alongLanes(rowU, rowStepU), alongLanes(rowV, rowStepV),
                                              rowStepU, rowStepV, sides);
                 else
