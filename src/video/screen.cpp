@@ -1,9 +1,6 @@
 #include "video/screen.h"
 
 #include <cstring>
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
 #include "util/alloc.h"
 #include "util/code_path.h"
@@ -198,35 +195,20 @@ void fillWordsFast(void* destination, std::int32_t words, std::uint32_t word) {
         std::memset(bytes, static_cast<int>(low), size);
         return;
     }
-#if defined(__SSE2__)
-    if (simdLevel() >= SimdLevel::Sse2 && size >= 64) {
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+    // Any other colour: the processor's string fill with the two-word
+    // pattern, which like memset's writes whole lines without first reading
+    // them. Every 8-byte unit from the start holds two whole words.
+    if (size >= 64) {
         const std::uint64_t pattern = word | (static_cast<std::uint64_t>(word) << 32);
-        // Bring the pointer to a 16-byte boundary, rotating the pattern so
-        // that every word still lands at a multiple of 4 bytes from the start.
-        const std::size_t head = (16 - (reinterpret_cast<std::uintptr_t>(bytes) & 15)) & 15;
-        std::memcpy(bytes, &pattern, 8);
-        std::memcpy(bytes + 8, &pattern, 8);
-        const std::uint32_t shift = static_cast<std::uint32_t>(head & 3) * 8;
-        const std::uint32_t rotated = shift ? (word >> shift) | (word << (32 - shift)) : word;
-        const __m128i wide = _mm_set1_epi32(static_cast<int>(rotated));
-        unsigned char* p = bytes + head;
-        unsigned char* const end = bytes + size;
-        for (; end - p >= 64; p += 64) {
-            _mm_store_si128(reinterpret_cast<__m128i*>(p), wide);
-            _mm_store_si128(reinterpret_cast<__m128i*>(p + 16), wide);
-            _mm_store_si128(reinterpret_cast<__m128i*>(p + 32), wide);
-            _mm_store_si128(reinterpret_cast<__m128i*>(p + 48), wide);
-        }
-        for (; end - p >= 16; p += 16) _mm_store_si128(reinterpret_cast<__m128i*>(p), wide);
-        // The tail: the last 16 bytes again, from a word boundary of the start.
-        if (p != end) {
-            std::memcpy(end - 16, &pattern, 8);
-            std::memcpy(end - 8, &pattern, 8);
-        }
+        void* p = bytes;
+        std::size_t units = size / 8;
+        __asm__ volatile("rep stosq" : "+D"(p), "+c"(units) : "a"(pattern) : "memory");
+        if (size % 8) std::memcpy(bytes + size - 4, &word, 4);
         return;
     }
 #endif
-    // Without vector stores: word by word, which compilers widen themselves.
+    // Elsewhere, and for a few bytes: word by word, which compilers widen themselves.
     for (std::size_t i = 0; i < size; i += 4) std::memcpy(bytes + i, &word, 4);
 }
 
