@@ -1,7 +1,5 @@
 #include "render/raster/textured.h"
 
-#include <algorithm>
-
 #include "math/reciprocal.h"
 #include "texture/texture.h"
 #include "util/code_path.h"
@@ -342,10 +340,9 @@ struct Avx2Spans {
     }
 
     // rows() where every row lies on the target: eight rows at a time, lane i
-    // holding row first + i.
-    // Their columns, counts and texture steps are worked out together; each
-    // live row's values then go to the pixels' lanes without leaving the
-    // vector unit.
+    // holding row first + i. Their columns, counts and texture steps are
+    // worked out together; each live row's values then go to the pixels'
+    // lanes without leaving the vector unit.
     VANTIR_AVX2 void rowsOnTarget(std::int32_t y, std::int32_t n, const EdgeValues<2>& left,
                                   const EdgeValues<2>& leftSlope, const EdgeValues<2>& right,
                                   const EdgeValues<2>& rightSlope) const {
