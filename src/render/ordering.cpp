@@ -183,6 +183,12 @@ struct PreparedTexturing {
     }
 };
 
+int cornerCount(const Primitive& r) { return (r.codeWord & PRIM_VERTEX_COUNT_MASK) == 4 ? 4 : 3; }
+
+// The field of a textured record's first texture coordinate: s7 after a
+// triangle's three corners, s9 after a quadrilateral's four.
+int firstTexCoordField(const Primitive& r) { return cornerCount(r) == 4 ? 9 : 7; }
+
 TexturedMode texturedMode(std::uint32_t code) {
     switch (code) {
     case PRIM_TEX_ADD_TRI:
@@ -195,10 +201,8 @@ TexturedMode texturedMode(std::uint32_t code) {
 
 // drawRecord's textured records by the fast route, through `prepared`.
 void drawTexturedRecord(const ListArrays& a, const Primitive& r, PreparedTexturing& prepared) {
-    const std::uint32_t code = r.codeWord & PRIM_CODE_MASK;
-    const bool quad = code == PRIM_TEX_QUAD || code == PRIM_TEX_ADD_QUAD || code == PRIM_TEX_HALF_QUAD;
-    const int n = quad ? 4 : 3;
-    const int firstCoord = quad ? 9 : 7;
+    const int n = cornerCount(r);
+    const int firstCoord = firstTexCoordField(r);
     TexturedPoint corners[4];
     for (int i = 0; i < n; ++i) {
         const ProjectedVertex* v = a.vertex(r.s[1 + i]);
@@ -206,7 +210,8 @@ void drawTexturedRecord(const ListArrays& a, const Primitive& r, PreparedTexturi
         if (v == nullptr || t == nullptr) return;
         corners[i] = {v->x, v->y, {t->u, t->v}};
     }
-    if (prepared.prepare(r.s[0])) drawTexturedPrepared(texturedMode(code), corners, n, prepared.addressing, prepared.target);
+    if (prepared.prepare(r.s[0]))
+        drawTexturedPrepared(texturedMode(r.codeWord & PRIM_CODE_MASK), corners, n, prepared.addressing, prepared.target);
 }
 
 void drawRecord(const ListArrays& a, const Primitive& r) {
@@ -312,8 +317,6 @@ bool isTextured(std::uint32_t code) {
     }
 }
 
-int cornerCount(const Primitive& r) { return (r.codeWord & PRIM_VERTEX_COUNT_MASK) == 4 ? 4 : 3; }
-
 // True when drawRecord would draw r in full with a mode that ignores the
 // pixels beneath (its indices and texture are valid; corners not checked).
 bool drawsOpaque(const ListArrays& a, const Primitive& r, PreparedTexturing& prepared) {
@@ -324,12 +327,10 @@ bool drawsOpaque(const ListArrays& a, const Primitive& r, PreparedTexturing& pre
     case PRIM_SHADED_TRI: return a.colour(s[4]) && a.colour(s[5]) && a.colour(s[6]);
     case PRIM_SHADED_QUAD: return a.colour(s[5]) && a.colour(s[6]) && a.colour(s[7]) && a.colour(s[8]);
     case PRIM_TEX_TRI:
-    case PRIM_TEX_QUAD: {
-        const bool quad = (r.codeWord & PRIM_CODE_MASK) == PRIM_TEX_QUAD;
-        for (int i = quad ? 9 : 7; i <= (quad ? 12 : 9); ++i)
-            if (!a.texCoord(s[i])) return false;
+    case PRIM_TEX_QUAD:
+        for (int i = 0; i < cornerCount(r); ++i)
+            if (!a.texCoord(s[firstTexCoordField(r) + i])) return false;
         return prepared.prepare(s[0]);
-    }
     default: return false;
     }
 }
@@ -343,14 +344,15 @@ std::uint64_t cornerKey(const Primitive& r, Geometry geometry) {
            std::uint64_t{static_cast<std::uint16_t>(r.s[3])} << 48;
 }
 
-// Asks for a polygon's first three vertices (and texture coordinates), which
-// the drawing reads soon after; indices outside the arrays are left alone.
+// Asks for a polygon's vertices (and texture coordinates), which the drawing
+// reads soon after; indices outside the arrays are left alone.
 void prefetchCorners(const ListArrays& a, const Primitive& r) {
-    for (int i = 1; i <= 3; ++i)
-        if (const ProjectedVertex* v = a.vertex(r.s[i])) __builtin_prefetch(v);
-    if (isTextured(r.codeWord & PRIM_CODE_MASK))
-        for (int i = 7; i <= 9; ++i)
-            if (const TexCoord* t = a.texCoord(r.s[i])) __builtin_prefetch(t);
+    const bool textured = isTextured(r.codeWord & PRIM_CODE_MASK);
+    for (int i = 0; i < cornerCount(r); ++i) {
+        if (const ProjectedVertex* v = a.vertex(r.s[1 + i])) __builtin_prefetch(v);
+        if (textured)
+            if (const TexCoord* t = a.texCoord(r.s[firstTexCoordField(r) + i])) __builtin_prefetch(t);
+    }
 }
 
 // The fast dispatch of one bucket whose chain holds only polygons (the usual
@@ -481,9 +483,9 @@ int dispatchPrimitives(DisplayList* list) {
                 const CallbackSlot& slot = callbackSlots[k];
                 if ((slot.codeWord & PRIM_CODE_MASK) == PRIM_CALLBACK)
                     if (PrimitiveCallback fn = primitiveCallback(slot.function)) {
-                    fn(slot.depth);
-                    prepared.forget();
-                }
+                        fn(slot.depth);
+                        prepared.forget();
+                    }
                 link = slot.link;
             } else {
                 const Primitive* r = usable(list) ? recordAt(list, link) : nullptr;

@@ -345,22 +345,19 @@ void walkPolygonFast(const RasterPoint<K>* p, int m, SpanFn&& span) {
                 stepValues(rightAcc, rightSlope);
         } else {
             if constexpr (requires { span.rows(y, y, leftAcc, leftSlope, rightAcc, rightSlope); }) {
-                // A span routine that draws a run of rows itself takes it
-                // whole; the accumulators then move on by rows * slope, the
+                // A span routine that can draw a run of rows itself may take
+                // it whole; the accumulators then move on by rows * slope, the
                 // same as stepping them row by row (wrapping arithmetic).
-                if (y <= endY) {
-                    const std::int32_t rows = endY - y + 1;
-                    span.rows(y, rows, leftAcc, leftSlope, rightAcc, rightSlope);
-                    stepValuesBy(leftAcc, leftSlope, rows);
-                    stepValuesBy(rightAcc, rightSlope, rows);
+                if (y <= endY && span.rows(y, endY - y + 1, leftAcc, leftSlope, rightAcc, rightSlope)) {
+                    stepValuesBy(leftAcc, leftSlope, endY - y + 1);
+                    stepValuesBy(rightAcc, rightSlope, endY - y + 1);
                     y = endY + 1;
                 }
-            } else {
-                for (; y <= endY; ++y) {
-                    span(y, leftAcc, rightAcc);
-                    stepValues(leftAcc, leftSlope);
-                    stepValues(rightAcc, rightSlope);
-                }
+            }
+            for (; y <= endY; ++y) {
+                span(y, leftAcc, rightAcc);
+                stepValues(leftAcc, leftSlope);
+                stepValues(rightAcc, rightSlope);
             }
             // The last stretch drawn, no slope is needed any more.
             if (iteration == m - 2) return;

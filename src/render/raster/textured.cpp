@@ -278,9 +278,10 @@ struct ScalarSpans {
 // Eight truncating quotients n / d of 32-bit integers by divisors d >= 1,
 // through double precision. Exact for every such pair: n / d = q + r / d
 // with 0 <= r < d; the correctly rounded quotient is q itself when r = 0,
-// and otherwise lies within |n / d| * 2^-53 < 2^-22 of n / d, strictly
-// between q and q + 1 since r / d >= 1 / d > 2^-22 and 1 - r / d >= 1 / d;
-// truncating conversion then gives q (the negative side is symmetric).
+// and otherwise lies within |n / d| * 2^-53 <= 2^31 / d * 2^-53 = 2^-22 / d
+// of n / d, strictly between q and q + 1 since r / d >= 1 / d and
+// 1 - r / d >= 1 / d; truncating conversion then gives q (the negative side
+// is symmetric).
 struct DoubleDivisor8 {
     __m256d low, high;  // lanes 0-3 and 4-7 of the divisors
     VANTIR_AVX2 explicit DoubleDivisor8(__m256i d)
@@ -310,47 +311,35 @@ struct Avx2Spans {
     }
 
     VANTIR_AVX2 void run(Rgb555* dst, std::int32_t count, const SpanSteps& s) const {
-        // A gather costs more than the few loads of a short span: plain loads
-        // at vector-made indices, gathers only for long spans that combine.
-        if (count < Combine::GATHER_FROM) {
-            const __m256i stepU = _mm256_set1_epi32(s.stepU), stepV = _mm256_set1_epi32(s.stepV);
-            texelRunIndexed<Combine>(dst, count, alongLanes(_mm256_set1_epi32(s.u), stepU),
-                                     alongLanes(_mm256_set1_epi32(s.v), stepV), stepU, stepV, sides());
-        }
+        run(dst, count, _mm256_set1_epi32(s.u), _mm256_set1_epi32(s.v), _mm256_set1_epi32(s.stepU),
+            _mm256_set1_epi32(s.stepV));
+    }
+
+    // One span from its first texel position and steps, each in every lane.
+    // A gather costs more than the few loads of a short span: plain loads at
+    // vector-made indices, gathers only for long spans that combine.
+    VANTIR_AVX2 void run(Rgb555* dst, std::int32_t count, __m256i u, __m256i v, __m256i stepU, __m256i stepV) const {
+        if (count < Combine::GATHER_FROM)
+            texelRunIndexed<Combine>(dst, count, alongLanes(u, stepU), alongLanes(v, stepV), stepU, stepV, sides());
         else
-            texelRunAvx2<Combine>(dst, count, s.u, s.v, s.stepU, s.stepV, texture, target.blockEnd);
+            texelRunAvx2<Combine>(dst, count, _mm256_cvtsi256_si32(u), _mm256_cvtsi256_si32(v),
+                                  _mm256_cvtsi256_si32(stepU), _mm256_cvtsi256_si32(stepV), texture, target.blockEnd);
     }
 
     // Rows y..y+n-1 of one stretch of the walk (row y + k has the accumulators
-    // acc + k * slope). clampSpan's row test is made once for the stretch.
-    VANTIR_AVX2 void rows(std::int32_t y, std::int32_t n, const EdgeValues<2>& left, const EdgeValues<2>& leftSlope,
-                          const EdgeValues<2>& right, const EdgeValues<2>& rightSlope) const {
-        const bool quick = y >= 0 && n <= target.rows - y;
-        std::int32_t lx = left.x, lu = left.value[0], lv = left.value[1];
-        std::int32_t rx = right.x, ru = right.value[0], rv = right.value[1];
-        if (!quick) {
-            for (std::int32_t k = 0; k < n; ++k) {
-                (*this)(y + k, EdgeValues<2>{lx, {lu, lv}}, EdgeValues<2>{rx, {ru, rv}});
-                lx += leftSlope.x, lu += leftSlope.value[0], lv += leftSlope.value[1];
-                rx += rightSlope.x, ru += rightSlope.value[0], rv += rightSlope.value[1];
-            }
-            return;
-        }
-        rowsOnTarget(y, n, left, leftSlope, right, rightSlope);
-    }
-
-    // rows() where every row lies on the target: eight rows at a time, lane i
-    // holding row first + i. Their columns, counts and texture steps are
+    // acc + k * slope), when every one lies on the target (false otherwise:
+    // the walk then draws them row by row). Eight rows at a time, lane i
+    // holding row first + i: their columns, counts and texture steps are
     // worked out together; each live row's values then go to the pixels'
     // lanes without leaving the vector unit.
-    VANTIR_AVX2 void rowsOnTarget(std::int32_t y, std::int32_t n, const EdgeValues<2>& left,
-                                  const EdgeValues<2>& leftSlope, const EdgeValues<2>& right,
-                                  const EdgeValues<2>& rightSlope) const {
+    VANTIR_AVX2 bool rows(std::int32_t y, std::int32_t n, const EdgeValues<2>& left, const EdgeValues<2>& leftSlope,
+                          const EdgeValues<2>& right, const EdgeValues<2>& rightSlope) const {
+        if (y < 0 || n > target.rows - y) return false;  // clampSpan's row test, once for the stretch
         const __m256i zero = _mm256_setzero_si256();
         const __m256i one = _mm256_set1_epi32(1);
-        const TextureSides<FixedShift> sides{texture};
+        const TextureSides<FixedShift> texelSides = sides();
         const __m256i columns = _mm256_set1_epi32(target.columns);
-        const __m256i rows = _mm256_set1_epi32(n);
+        const __m256i rowCount = _mm256_set1_epi32(n);
         alignas(32) std::int32_t columnAt[8], countAt[8];
         for (std::int32_t first = 0; first < n; first += 8) {
             Rgb555* const line = target.pixels + static_cast<std::ptrdiff_t>(y + first) * target.stride;
@@ -359,7 +348,7 @@ struct Avx2Spans {
             const __m256i l = _mm256_max_epi32(_mm256_srai_epi32(along(left.x, leftSlope.x, i), 8), zero);
             const __m256i r = _mm256_min_epi32(_mm256_srai_epi32(along(right.x, rightSlope.x, i), 8), columns);
             const __m256i counts = _mm256_sub_epi32(r, l);
-            const __m256i live = _mm256_and_si256(_mm256_cmpgt_epi32(counts, zero), _mm256_cmpgt_epi32(rows, i));
+            const __m256i live = _mm256_and_si256(_mm256_cmpgt_epi32(counts, zero), _mm256_cmpgt_epi32(rowCount, i));
             std::uint32_t liveRows = static_cast<std::uint32_t>(_mm256_movemask_ps(_mm256_castsi256_ps(live)));
             if (liveRows == 0) continue;
             // spanSteps: both quotients, exact for any numerator and count.
@@ -369,30 +358,21 @@ struct Avx2Spans {
             const __m256i vSpan = _mm256_sub_epi32(along(right.value[1], rightSlope.value[1], i), vLeft);
             const __m256i divisor = _mm256_max_epi32(counts, one);  // dead rows: any valid divisor
             const DoubleDivisor8 byCount(divisor);
-            const __m256i u = sides.texelU(uLeft);
-            const __m256i v = sides.texelV(vLeft);
-            const __m256i stepU = sides.stepU(byCount.divide(uSpan));
-            const __m256i stepV = sides.stepV(byCount.divide(vSpan));
+            const __m256i u = texelSides.texelU(uLeft);
+            const __m256i v = texelSides.texelV(vLeft);
+            const __m256i stepU = texelSides.stepU(byCount.divide(uSpan));
+            const __m256i stepV = texelSides.stepV(byCount.divide(vSpan));
             _mm256_store_si256(reinterpret_cast<__m256i*>(columnAt), l);
             _mm256_store_si256(reinterpret_cast<__m256i*>(countAt), counts);
             for (; liveRows != 0; liveRows &= liveRows - 1) {
                 const int k = __builtin_ctz(liveRows);
-                Rgb555* const dst = line + static_cast<std::ptrdiff_t>(k) * target.stride + columnAt[k];
-                const std::int32_t count = countAt[k];
                 const __m256i lane = _mm256_set1_epi32(k);
-                const __m256i rowStepU = _mm256_permutevar8x32_epi32(stepU, lane);
-                const __m256i rowStepV = _mm256_permutevar8x32_epi32(stepV, lane);
-                const __m256i rowU = _mm256_permutevar8x32_epi32(u, lane);
-                const __m256i rowV = _mm256_permutevar8x32_epi32(v, lane);
-                if (count < Combine::GATHER_FROM)
-                    texelRunIndexed<Combine>(dst, count, alongLanes(rowU, rowStepU), alongLanes(rowV, rowStepV),
-                                             rowStepU, rowStepV, sides);
-                else
-                    texelRunAvx2<Combine>(dst, count, _mm256_cvtsi256_si32(rowU), _mm256_cvtsi256_si32(rowV),
-                                          _mm256_cvtsi256_si32(rowStepU), _mm256_cvtsi256_si32(rowStepV), texture,
-                                          target.blockEnd);
+                run(line + static_cast<std::ptrdiff_t>(k) * target.stride + columnAt[k], countAt[k],
+                    _mm256_permutevar8x32_epi32(u, lane), _mm256_permutevar8x32_epi32(v, lane),
+                    _mm256_permutevar8x32_epi32(stepU, lane), _mm256_permutevar8x32_epi32(stepV, lane));
             }
         }
+        return true;
     }
 };
 #endif
