@@ -7,6 +7,7 @@
                                             run the tests, restore; write FILE (JSON)
   mutate.py report FILE                     the summary of a run again
   mutate.py compare BEFORE AFTER            mutants BEFORE killed that AFTER does not
+  mutate.py cover FILE                      a small set of tests that kill all a run killed
 
 A mutant is data, not a patch: file, the line number it was drawn at, the
 line's text, the token, its occurrence on the line and the replacement. At run
@@ -278,6 +279,9 @@ def sh(cmd, cwd=None, timeout=None, env=None):
 def prepare(scratch, source_root):
     src = os.path.join(scratch, "src")
     build = os.path.join(scratch, "build")
+    # Always a fresh build: a file an interrupted run left mutated would be put
+    # back by rsync with its old time, older than the mutated object.
+    shutil.rmtree(build, ignore_errors=True)
     os.makedirs(scratch, exist_ok=True)
     subprocess.check_call(["rsync", "-a", "--delete", "--exclude", "/build*", "--exclude", ".git",
                            source_root + "/", src + "/"])
@@ -346,7 +350,7 @@ def gtest_all(build, timeout):
 def ctest_run(build, regex, per_test_timeout):
     """{test: passed} of the script tests matching regex."""
     rc, out, _ = sh(["ctest", "--test-dir", build, "-R", regex, "-j2", "--timeout", str(per_test_timeout)],
-                    timeout=per_test_timeout * 8)
+                    timeout=per_test_timeout * 6)
     results = {}
     for line in out.splitlines():
         m = re.search(r"Test +#\d+: (\S+) \.+\**\s*(Passed|\S.*?)\s+[\d.]+ sec", line)
@@ -369,17 +373,20 @@ def cmd_run(args):
     t1 = time.time()
     base = gtest_all(build, 1800)
     t2 = time.time()
-    slow = {}
+    slow, stage_seconds = {}, []
     for regex in SLOW_STAGES:
+        ts = time.time()
         slow.update(ctest_run(build, regex, 600))
+        stage_seconds.append(time.time() - ts)
     t3 = time.time()
     failing = [k for k, v in base.items() if not v] + [k for k, v in slow.items() if not v]
     if failing:
         sys.exit("tests fail on the unmutated tree: " + ", ".join(failing))
     gtest_timeout = max(20.0, 3 * (t2 - t1))
-    slow_timeout = max(20, int(3 * (t3 - t2)))
-    print("baseline: build %.0f s, unit tests %.1f s (%d), script tests %.1f s (%d)"
-          % (t1 - t0, t2 - t1, len(base), t3 - t2, len(slow)), flush=True)
+    # A mutant that makes a run take three times as long as the unmutated one is killed.
+    stage_timeouts = [max(10, int(3 * t)) for t in stage_seconds]
+    print("baseline: build %.0f s, unit tests %.1f s (%d), script tests %s s (%d)"
+          % (t1 - t0, t2 - t1, len(base), " + ".join("%.1f" % t for t in stage_seconds), len(slow)), flush=True)
     results = {"started": time.strftime("%Y-%m-%d %H:%M:%S"), "source": os.path.abspath(args.source),
                "tests": sorted(base) + sorted(slow), "baseline_seconds": [t1 - t0, t2 - t1, t3 - t2],
                "mutants": {}}
@@ -406,9 +413,9 @@ def cmd_run(args):
                 else:
                     g = gtest_all(build, gtest_timeout)
                     killers = sorted(k for k, v in g.items() if not v)
-                    for regex in SLOW_STAGES:
+                    for regex, limit in zip(SLOW_STAGES, stage_timeouts):
                         if not killers or args.full:
-                            s = ctest_run(build, regex, slow_timeout)
+                            s = ctest_run(build, regex, limit)
                             killers += sorted(k for k, v in s.items() if not v)
                     entry["killers"] = killers
                     entry["status"] = "killed" if killers else "survived"
@@ -495,6 +502,25 @@ def cmd_compare(args):
     return 1 if lost else 0
 
 
+def cmd_cover(args):
+    """A small set of tests that together kill every mutant the run killed (greedy)."""
+    with open(args.file) as f:
+        results = json.load(f)
+    left = {i: set(e["killers"]) for i, e in results["mutants"].items() if e["status"] == "killed"}
+    chosen = []
+    while left:
+        counts = {}
+        for killers in left.values():
+            for t in killers:
+                counts[t] = counts.get(t, 0) + 1
+        best = max(sorted(counts), key=lambda t: counts[t])
+        chosen.append((best, counts[best]))
+        left = {i: k for i, k in left.items() if best not in k}
+    for t, n in chosen:
+        print("%4d  %s" % (n, t))
+    print("%d tests cover every kill" % len(chosen))
+
+
 def report_line(results):
     import io
     buf = io.StringIO()
@@ -523,6 +549,9 @@ def main():
     c.add_argument("before")
     c.add_argument("after")
     c.set_defaults(func=lambda a: sys.exit(cmd_compare(a)))
+    v = sub.add_parser("cover")
+    v.add_argument("file")
+    v.set_defaults(func=cmd_cover)
     args = p.parse_args()
     args.func(args)
 
