@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "app/sequences.h"
-#include "app/shell_test_support.h"
+#include "support/shell.h"
 #include "app/window.h"
 #include "input/cursor.h"
 #include "input/mouse.h"

@@ -10,7 +10,7 @@ trap 'rm -rf "$work"' EXIT
 for script in "$here"/*.replay; do
     name=$(basename "$script" .replay)
     mkdir -p "$work/$name/data" "$work/$name/out"
-    [ "$name" = missing_texture ] || cp "$here/../../data/tes256.bmp" "$work/$name/data/"
+    case $name in missing*) ;; *) cp "$here/../../data/tes256.bmp" "$work/$name/data/" ;; esac
     (cd "$work/$name" && "$replay" "$script" "$work/$name/out") > "$here/$name.expected"
     for bmp in "$work/$name"/out/*.bmp; do
         convert "$bmp" "$here/images/$(basename "$bmp" .bmp).png"

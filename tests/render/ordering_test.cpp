@@ -9,7 +9,7 @@
 #include <sstream>
 #include <vector>
 
-#include "raster/raster_fixture.h"
+#include "support/raster.h"
 #include "render/raster/flat.h"
 #include "render/raster/shaded.h"
 #include "render/raster/textured.h"

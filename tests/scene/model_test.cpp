@@ -1,6 +1,6 @@
 #include <cstring>
 
-#include "scene/scene_fixture.h"
+#include "support/scene.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "scene/scene_fixture.h"
+#include "support/scene.h"
 
 namespace {
 

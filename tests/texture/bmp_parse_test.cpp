@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "texture/bmp_builder.h"
+#include "support/bmp.h"
 #include "texture/texture.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "../../tools/texgen/test_pattern.h"
-#include "texture/bmp_builder.h"
+#include "support/bmp.h"
 #include "texture/texture.h"
 
 namespace {

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "platform/headless/headless.h"
-#include "texture/bmp_builder.h"
+#include "support/bmp.h"
 #include "texture/texture.h"
 #include "util/alloc.h"
 #include "util/error.h"

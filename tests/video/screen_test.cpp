@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "app/shell_test_support.h"
+#include "support/shell.h"
 #include "platform/headless/headless.h"
 #include "util/alloc.h"
 #include "util/error.h"

@@ -4,7 +4,7 @@
 
 #include <climits>
 
-#include "raster_fixture.h"
+#include "support/raster.h"
 
 namespace {
 

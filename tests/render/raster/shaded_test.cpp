@@ -5,7 +5,7 @@
 #include <random>
 #include <set>
 
-#include "raster_fixture.h"
+#include "support/raster.h"
 
 namespace {
 

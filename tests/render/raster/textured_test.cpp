@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "raster_fixture.h"
+#include "support/raster.h"
 
 namespace {
 
