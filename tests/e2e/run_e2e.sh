@@ -16,7 +16,6 @@ mode=$1
 program=$(realpath "$2")
 work=$3
 datadir=$4
-here=$(cd "$(dirname "$0")" && pwd)
 
 WINDOW_TIMEOUT=30
 [ "$mode" = wine ] && WINDOW_TIMEOUT=120  # Wine's first start in a fresh prefix is slow
@@ -42,11 +41,7 @@ trap cleanup EXIT
 
 rm -rf "$work/data" "$work/shots"
 mkdir -p "$work/data" "$work/shots"
-if [ -f "$datadir/tes256.bmp" ]; then
-    cp "$datadir/tes256.bmp" "$work/data/"
-else
-    python3 "$here/make_texture.py" "$work/data/tes256.bmp" || fail "cannot make a texture"
-fi
+cp "$datadir/tes256.bmp" "$work/data/" || fail "no texture in $datadir"
 
 # ---- Display and window manager ----------------------------------------------
 display_file="$work/display"
@@ -101,17 +96,13 @@ wait_window() {  # prints the window id
 }
 
 wait_exit() {  # expects exit code 0
-    local what=$1
-    for _ in $(seq $((EXIT_TIMEOUT * 10))); do
-        kill -0 "$app_pid" 2>/dev/null || break
-        sleep 0.1
-    done
-    kill -0 "$app_pid" 2>/dev/null && fail "the program did not end after $what"
+    for _ in $(seq $((EXIT_TIMEOUT * 10))); do kill -0 "$app_pid" 2>/dev/null || break; sleep 0.1; done
+    kill -0 "$app_pid" 2>/dev/null && fail "the program did not end after $1"
     wait "$app_pid"
     local rc=$?
     app_pid=""
-    [ "$rc" -eq 0 ] || fail "exit code $rc after $what: $(cat "$work/program.log")"
-    log "exit code 0 after $what"
+    [ "$rc" -eq 0 ] || fail "exit code $rc after $1: $(cat "$work/program.log")"
+    log "exit code 0 after $1"
 }
 
 shot() {  # window id, file
@@ -136,10 +127,7 @@ wait_painted() {  # window id
             # shellcheck disable=SC2086
             [ "$(pixel "$work/shots/first.png" $p)" = "255,255,255" ] && painted=0
         done
-        [ "$painted" = 1 ] && {
-            log "client area painted (${w}x${h})"
-            return
-        }
+        [ "$painted" = 1 ] && log "client area painted (${w}x${h})" && return
         sleep 0.2
     done
     fail "the client area still shows the white background"
@@ -153,10 +141,7 @@ settle() {  # window id, file
     for _ in $(seq 25); do
         sleep 0.2
         shot "$id" "$out.next.png"
-        if ! differs "$out" "$out.next.png"; then
-            rm -f "$out.next.png"
-            return
-        fi
+        differs "$out" "$out.next.png" || { rm -f "$out.next.png"; return; }
         mv "$out.next.png" "$out"
     done
 }

@@ -37,9 +37,6 @@ public:
 
     Rgb555* pixels() { return memory_.data() + GUARD_PIXELS; }
     Rgb555 at(int x, int y) const { return memory_[GUARD_PIXELS + static_cast<std::size_t>(y) * width_ + x]; }
-    void set(int x, int y, Rgb555 v) { pixels()[static_cast<std::size_t>(y) * width_ + x] = v; }
-    int width() const { return width_; }
-    int height() const { return height_; }
 
     // Drawable rows get `fill`; the extra row H keeps the guard value, since
     // no rasterizer may draw it.
