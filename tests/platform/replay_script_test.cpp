@@ -6,116 +6,53 @@ namespace {
 
 TEST(ReplayScript, ReadsEveryCommand) {
     const ReplayParseResult r = parseReplayScript(
-        "# a comment\n"
-        "client 320 200\n"
-        "\n"
-        "  move 10 -20   # trailing comment\r\n"
-        "ldown 1 2\tlup 3 4\n"  // a tab separates words, so this line has too many: checked below
-    );
-    EXPECT_FALSE(r.ok);
-    EXPECT_EQ(r.errorLine, 5);
-
-    const ReplayParseResult ok = parseReplayScript(
-        "client 320 200\n"
-        "move 10 -20\n"
-        "ldown 1 2\n"
-        "lup 3 4\n"
-        "rdown 5 6\n"
-        "rup 7 8\n"
-        "char 27\n"
-        "close\n"
-        "idle 3\n"
-        "shot still_1.a\n");
-    ASSERT_TRUE(ok.ok) << ok.errorLine << ": " << ok.error;
-    EXPECT_EQ(ok.script.clientWidth, 320);
-    EXPECT_EQ(ok.script.clientHeight, 200);
-    const auto& c = ok.script.commands;
+        "# a comment\nclient 320 200\n\n  move 10 -20   # trailing comment\r\nldown 1 2\nlup 3 4\nrdown 5 6\n"
+        "rup 7 8\nchar 27\nclose\nidle 3\nshot still_1.a\n");
+    ASSERT_TRUE(r.ok) << r.errorLine << ": " << r.error;
+    EXPECT_EQ(r.script.clientWidth, 320);
+    EXPECT_EQ(r.script.clientHeight, 200);
+    const auto& c = r.script.commands;
     ASSERT_EQ(c.size(), 9u);
     const UINT messages[] = {WM_MOUSEMOVE, WM_LBUTTONDOWN, WM_LBUTTONUP, WM_RBUTTONDOWN, WM_RBUTTONUP, WM_CHAR, WM_CLOSE};
+    const int xs[] = {10, 1, 3, 5, 7, 7, 7}, ys[] = {-20, 2, 4, 6, 8, 8, 8};  // char and close repeat the last
     for (int i = 0; i < 7; ++i) {
         EXPECT_EQ(c[i].kind, ReplayCommand::MESSAGE) << i;
         EXPECT_EQ(c[i].message, messages[i]) << i;
-        EXPECT_EQ(c[i].line, i + 2) << i;
+        EXPECT_EQ(c[i].line, i + 4) << i;
+        EXPECT_EQ(c[i].x, xs[i]) << i;
+        EXPECT_EQ(c[i].y, ys[i]) << i;
     }
-    EXPECT_EQ(c[0].x, 10);
-    EXPECT_EQ(c[0].y, -20);
-    EXPECT_EQ(c[4].x, 7);
-    // char and close repeat the last coordinates given.
     EXPECT_EQ(c[5].wParam, 27u);
-    EXPECT_EQ(c[5].x, 7);
-    EXPECT_EQ(c[5].y, 8);
-    EXPECT_EQ(c[6].x, 7);
     EXPECT_EQ(c[7].kind, ReplayCommand::IDLE);
     EXPECT_EQ(c[7].idleCount, 3);
     EXPECT_EQ(c[8].kind, ReplayCommand::SHOT);
     EXPECT_EQ(c[8].name, "still_1.a");
-}
-
-TEST(ReplayScript, DefaultsAndEmptyScripts) {
-    for (const char* text : {"", "\n\n", "# only a comment", "   \t  \n"}) {
-        const ReplayParseResult r = parseReplayScript(text);
-        ASSERT_TRUE(r.ok) << text;
-        EXPECT_EQ(r.script.clientWidth, 512);
-        EXPECT_EQ(r.script.clientHeight, 480);
-        EXPECT_TRUE(r.script.commands.empty());
+    // Defaults: 512 x 480, and a character before any position carries 0, 0.
+    for (const char* text : {"", "\n\n", "# only a comment", "   \t  \nchar 65"}) {
+        const ReplayParseResult d = parseReplayScript(text);
+        ASSERT_TRUE(d.ok) << text;
+        EXPECT_EQ(d.script.clientWidth * 1000 + d.script.clientHeight, 512480);
+        for (const ReplayCommand& command : d.script.commands) EXPECT_EQ(command.x | command.y, 0);
     }
-    // A character before any position carries 0, 0.
-    const ReplayParseResult r = parseReplayScript("char 65");
-    ASSERT_TRUE(r.ok);
-    EXPECT_EQ(r.script.commands[0].x, 0);
-    EXPECT_EQ(r.script.commands[0].y, 0);
+    EXPECT_TRUE(parseReplayScript("client 1 1\nmove -2147483648 2147483647\nidle 0\nchar 0").ok);
+    EXPECT_TRUE(parseReplayScript("client 4096 4096").ok);
 }
 
 TEST(ReplayScript, MalformedLinesAreReportedWithTheirNumber) {
-    struct Case {
-        const char* text;
-        int line;
-    };
-    const Case cases[] = {
-        {"jump 1 2", 1},
-        {"idle 1\nclient 100 100", 2},
-        {"client 100 100\nclient 100 100", 2},
-        {"client 0 100", 1},
-        {"client 4097 100", 1},
-        {"client 100", 1},
-        {"client 100 100 100", 1},
-        {"move 1", 1},
-        {"move 1 2 3", 1},
-        {"move x 2", 1},
-        {"move 1.5 2", 1},
-        {"move +1 2", 1},
-        {"move 2147483648 0", 1},
-        {"move -2147483649 0", 1},
-        {"char 256", 1},
-        {"char -1", 1},
-        {"char a", 1},
-        {"char", 1},
-        {"close now", 1},
-        {"idle -1", 1},
-        {"idle 1000001", 1},
-        {"idle", 1},
-        {"\n\n\nidle 99999999999999999999999", 4},
-        {"shot", 1},
-        {"shot a b", 1},
-        {"shot ../escape", 1},
-        {"shot .hidden", 1},
-        {"shot a/b", 1},
-        {"shot 0123456789012345678901234567890123456789012345678901234567890123456789", 1},
-        {"MOVE 1 2", 1},
-    };
-    for (const Case& c : cases) {
-        const ReplayParseResult r = parseReplayScript(c.text);
-        EXPECT_FALSE(r.ok) << c.text;
-        EXPECT_EQ(r.errorLine, c.line) << c.text;
-        EXPECT_FALSE(r.error.empty()) << c.text;
+    const std::pair<std::string, int> cases[] = {
+        {"jump 1 2", 1}, {"idle 1\nclient 100 100", 2}, {"client 100 100\nclient 100 100", 2}, {"client 0 100", 1},
+        {"client 4097 100", 1}, {"client 100", 1}, {"client 100 100 100", 1}, {"move 1", 1}, {"move 1 2 3", 1},
+        {"move x 2", 1}, {"move 1.5 2", 1}, {"move +1 2", 1}, {"move 2147483648 0", 1}, {"move -2147483649 0", 1},
+        {"char 256", 1}, {"char -1", 1}, {"char a", 1}, {"char", 1}, {"close now", 1}, {"idle -1", 1},
+        {"idle 1000001", 1}, {"idle", 1}, {"\n\n\nidle 99999999999999999999999", 4}, {"shot", 1}, {"shot a b", 1},
+        {"shot ../escape", 1}, {"shot .hidden", 1}, {"shot a/b", 1}, {"shot " + std::string(70, '0'), 1},
+        {"MOVE 1 2", 1}, {"ldown 1 2\tlup 3 4", 1}, {std::string("idle 1\0002", 8), 1}};
+    for (const auto& [text, line] : cases) {
+        const ReplayParseResult r = parseReplayScript(text);
+        EXPECT_FALSE(r.ok) << text;
+        EXPECT_EQ(r.errorLine, line) << text;
+        EXPECT_FALSE(r.error.empty()) << text;
     }
-    // A NUL byte inside a word makes it no number.
-    const ReplayParseResult nul = parseReplayScript(std::string_view("idle 1\0002", 8));
-    EXPECT_FALSE(nul.ok);
-    EXPECT_EQ(nul.errorLine, 1);
-    // Extremes that are fine.
-    EXPECT_TRUE(parseReplayScript("client 1 1\nmove -2147483648 2147483647\nidle 0\nchar 0").ok);
-    EXPECT_TRUE(parseReplayScript("client 4096 4096").ok);
 }
 
 }  // namespace
