@@ -295,17 +295,10 @@ void drawCase(Family family, const PolygonCase& p) {
     }
 }
 
-// FNV-1a 64 over pixels, to pin what the reference draws: a change to what
-// both paths share (clipper, walk, spans) shows even where the two agree.
-std::uint64_t hashPixels(const Rgb555* pixels, std::size_t count, std::uint64_t hash = 0xcbf29ce484222325ull) {
-    for (std::size_t i = 0; i < count; ++i)
-        for (int shift : {0, 8}) hash = (hash ^ ((pixels[i] >> shift) & 0xff)) * 0x100000001b3ull;
-    return hash;
-}
-
 // Draws each polygon on two screens, one per path, comparing them every batch;
 // a batch that differs is replayed polygon by polygon to name the culprit.
-// Answers the hash of the reference screen after every batch.
+// Answers the hash of the reference screen after every batch, which pins
+// what both paths share (clipper, walk, spans) even where the two agree.
 std::uint64_t comparePolygons(Family family, unsigned seed, int count, int width, int height) {
     PathGuard guard;
     TestScreen reference(width, height), fast(width, height);

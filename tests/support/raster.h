@@ -84,6 +84,13 @@ private:
     std::vector<Rgb555> memory_;
 };
 
+// FNV-1a 64 over pixels, to pin what was drawn.
+inline std::uint64_t hashPixels(const Rgb555* pixels, std::size_t count, std::uint64_t hash = 0xcbf29ce484222325ull) {
+    for (std::size_t i = 0; i < count; ++i)
+        for (int shift : {0, 8}) hash = (hash ^ ((pixels[i] >> shift) & 0xff)) * 0x100000001b3ull;
+    return hash;
+}
+
 // Points textureTable at a local table for the test's lifetime.
 class TestTextures {
 public:
