@@ -22,14 +22,9 @@ WINDOW_TIMEOUT=30
 EXIT_TIMEOUT=20
 
 log() { echo "e2e[$mode]: $*" >&2; }
-fail() {
-    log "FAIL: $*"
-    exit 1
-}
+fail() { log "FAIL: $*"; exit 1; }
 
-xvfb_pid=""
-wm_pid=""
-app_pid=""
+xvfb_pid="" wm_pid="" app_pid=""
 cleanup() {
     [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null
     if [ "$mode" = wine ] && [ -n "${WINESERVER:-}" ]; then "$WINESERVER" -k 2>/dev/null; fi
@@ -48,10 +43,7 @@ display_file="$work/display"
 rm -f "$display_file"
 Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$display_file" 2>"$work/xvfb.log" &
 xvfb_pid=$!
-for _ in $(seq 100); do
-    [ -s "$display_file" ] && break
-    sleep 0.1
-done
+for _ in $(seq 100); do [ -s "$display_file" ] && break; sleep 0.1; done
 [ -s "$display_file" ] || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
 export DISPLAY=":$(head -n1 "$display_file")"
 log "display $DISPLAY"
