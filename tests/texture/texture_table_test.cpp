@@ -106,6 +106,12 @@ TEST_F(TextureTable, SameNameSharesTheSlotAndCountsReferences) {
     EXPECT_EQ(findTexture(nullptr), -1);
     EXPECT_EQ(usedSlots(), 2);
     EXPECT_TRUE(headlessMessageBoxes().empty());
+    // Release frees the slot whatever its count.
+    for (int id : {0, 0, -1, TEXTURE_SLOT_COUNT}) releaseTexture(id);
+    EXPECT_EQ(loadedTexture(0), nullptr);
+    write("a.bmp", twoByTwo());
+    EXPECT_EQ(loadTexture("a.bmp"), 0);
+    EXPECT_EQ(loadedTexture(0)->refCount, 1);
 }
 
 // A missing file shows its name and leaves the slot free; names of 28 bytes
@@ -132,14 +138,23 @@ TEST_F(TextureTable, NamesOf28BytesOrMoreAreRefusedBeforeAnyRead) {
     EXPECT_EQ(std::string(loadedTexture(id)->name), fits);
 }
 
+// Installing checks its arguments and doubles the image; a full table
+// refuses a new name without reading it, and still shares a loaded one.
 TEST_F(TextureTable, FullTableRefusesANewNameWithoutReadingIt) {
-    const Rgb555 texels[4] = {1, 2, 3, 4};
-    for (int i = 0; i < TEXTURE_SLOT_COUNT; ++i)
+    const Rgb555 texels[8] = {1, 2, 3, 4, 5, 6, 7, 8};
+    EXPECT_EQ(installTexture(nullptr, 1, 1, texels), -1);
+    EXPECT_EQ(installTexture("x", 0, 1, texels), -1);
+    EXPECT_EQ(installTexture("x", 1, 9, texels), -1);
+    EXPECT_EQ(installTexture("x", 1, 1, nullptr), -1);
+    EXPECT_EQ(installTexture(std::string(28, 'x').c_str(), 1, 1, texels), -1);
+    EXPECT_EQ(installTexture("x", 2, 1, texels), 0);
+    EXPECT_EQ(std::vector<Rgb555>(texturePixels(0), texturePixels(0) + 16),
+              (std::vector<Rgb555>{1, 2, 3, 4, 5, 6, 7, 8, 1, 2, 3, 4, 5, 6, 7, 8}));
+    for (int i = 1; i < TEXTURE_SLOT_COUNT; ++i)
         ASSERT_EQ(installTexture(("t" + std::to_string(i)).c_str(), 1, 1, texels), i);
     EXPECT_EQ(findFreeTextureSlot(), -1);
     EXPECT_EQ(loadTexture("nothere.bmp"), -1);
     EXPECT_TRUE(headlessMessageBoxes().empty());  // a read would have shown the missing file
-    // A loaded name is still shared.
     EXPECT_EQ(loadTexture("t5"), 5);
     EXPECT_EQ(loadedTexture(5)->refCount, 2);
 }
@@ -205,19 +220,6 @@ TEST_F(TextureTable, ReadWholeFileAddsAZeroByteAndReportsTheSize) {
     EXPECT_EQ(headlessMessageBoxes()[0].text, notFoundText("nothere.bin"));
 }
 
-TEST_F(TextureTable, ReleaseFreesTheSlotWhateverItsCount) {
-    write("a.bmp", twoByTwo());
-    ASSERT_EQ(loadTexture("a.bmp"), 0);
-    ASSERT_EQ(loadTexture("a.bmp"), 0);
-    releaseTexture(0);
-    EXPECT_EQ(loadedTexture(0), nullptr);
-    releaseTexture(0);  // free slot: nothing
-    releaseTexture(-1);
-    releaseTexture(TEXTURE_SLOT_COUNT);
-    EXPECT_EQ(loadTexture("a.bmp"), 0);
-    EXPECT_EQ(loadedTexture(0)->refCount, 1);
-}
-
 TEST_F(TextureTable, WithoutATableNothingLoads) {
     releaseTextures();
     releaseTextures();  // twice is harmless
@@ -228,22 +230,6 @@ TEST_F(TextureTable, WithoutATableNothingLoads) {
     animatedTextureCount = 5;
     ASSERT_EQ(initTextures(), 0);
     EXPECT_EQ(animatedTextureCount, 0);
-}
-
-TEST_F(TextureTable, InstallTextureChecksItsArguments) {
-    const Rgb555 texels[8] = {1, 2, 3, 4, 5, 6, 7, 8};
-    EXPECT_EQ(installTexture(nullptr, 1, 1, texels), -1);
-    EXPECT_EQ(installTexture("x", 0, 1, texels), -1);
-    EXPECT_EQ(installTexture("x", 1, 9, texels), -1);
-    EXPECT_EQ(installTexture("x", 1, 1, nullptr), -1);
-    EXPECT_EQ(installTexture(std::string(28, 'x').c_str(), 1, 1, texels), -1);
-    EXPECT_EQ(usedSlots(), 0);
-    const int id = installTexture("x", 2, 1, texels);
-    ASSERT_EQ(id, 0);
-    const Texture* t = loadedTexture(id);
-    EXPECT_EQ(t->refCount, 1);
-    EXPECT_EQ(std::vector<Rgb555>(t->basePixels, t->basePixels + 16),
-              (std::vector<Rgb555>{1, 2, 3, 4, 5, 6, 7, 8, 1, 2, 3, 4, 5, 6, 7, 8}));
 }
 
 TEST_F(TextureTable, AnimationScrollsOneRowPerFrameAndWraps) {
