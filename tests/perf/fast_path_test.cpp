@@ -286,28 +286,21 @@ void drawCase(Family family, const PolygonCase& p) {
     const ProjectedVertex* v = p.v;
     const ColourRecord* c = p.c;
     const TexCoord* t = p.t;
-    const bool quad = p.corners == 4;
-    switch (family) {
-    case Family::Flat: quad ? drawFlatQuad(v, v + 1, v + 2, v + 3, p.colour) : drawFlatTriangle(v, v + 1, v + 2, p.colour); break;
-    case Family::Shaded:
-        quad ? drawShadedQuad(v, v + 1, v + 2, v + 3, c, c + 1, c + 2, c + 3) : drawShadedTriangle(v, v + 1, v + 2, c, c + 1, c + 2);
-        break;
-    case Family::ShadedAdd:
-        quad ? drawShadedQuadAdd(v, v + 1, v + 2, v + 3, c, c + 1, c + 2, c + 3)
-             : drawShadedTriangleAdd(v, v + 1, v + 2, c, c + 1, c + 2);
-        break;
-    case Family::Tex:
-        quad ? drawTexQuad(v, v + 1, v + 2, v + 3, t, t + 1, t + 2, t + 3, 0) : drawTexTriangle(v, v + 1, v + 2, t, t + 1, t + 2, 0);
-        break;
-    case Family::TexAdd:
-        quad ? drawTexQuadAdd(v, v + 1, v + 2, v + 3, t, t + 1, t + 2, t + 3, 0)
-             : drawTexTriangleAdd(v, v + 1, v + 2, t, t + 1, t + 2, 0);
-        break;
-    case Family::TexHalf:
-        quad ? drawTexQuadHalf(v, v + 1, v + 2, v + 3, t, t + 1, t + 2, t + 3, 0)
-             : drawTexTriangleHalf(v, v + 1, v + 2, t, t + 1, t + 2, 0);
-        break;
-    }
+    using Shaded3 = decltype(&drawShadedTriangle);
+    using Shaded4 = decltype(&drawShadedQuad);
+    using Tex3 = decltype(&drawTexTriangle);
+    using Tex4 = decltype(&drawTexQuad);
+    const Shaded3 shaded3[] = {drawShadedTriangle, drawShadedTriangleAdd};
+    const Shaded4 shaded4[] = {drawShadedQuad, drawShadedQuadAdd};
+    const Tex3 tex3[] = {drawTexTriangle, drawTexTriangleAdd, drawTexTriangleHalf};
+    const Tex4 tex4[] = {drawTexQuad, drawTexQuadAdd, drawTexQuadHalf};
+    const int f = static_cast<int>(family);
+    if (family == Family::Flat)
+        p.corners == 4 ? drawFlatQuad(v, v + 1, v + 2, v + 3, p.colour) : drawFlatTriangle(v, v + 1, v + 2, p.colour);
+    else if (f <= static_cast<int>(Family::ShadedAdd))
+        p.corners == 4 ? shaded4[f - 1](v, v + 1, v + 2, v + 3, c, c + 1, c + 2, c + 3) : shaded3[f - 1](v, v + 1, v + 2, c, c + 1, c + 2);
+    else
+        p.corners == 4 ? tex4[f - 3](v, v + 1, v + 2, v + 3, t, t + 1, t + 2, t + 3, 0) : tex3[f - 3](v, v + 1, v + 2, t, t + 1, t + 2, 0);
 }
 
 // Draws each polygon on two screens, one per path, comparing them every batch;
