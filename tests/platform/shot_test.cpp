@@ -68,6 +68,10 @@ TEST(Shot, BmpIsBottomUpWithPaddedRows) {
     EXPECT_EQ(read16(bmp, 58), 0x103);
     EXPECT_EQ(read16(bmp, 60), 0);  // padding
     EXPECT_EQ(read16(bmp, 62), 1);
+    Shot large;  // sizes past 16 bits
+    large.width = large.height = 200;
+    large.pixels.assign(200 * 200, 0);
+    EXPECT_EQ(read32(encodeShotBmp(large), 2), 54u + 80000u);
 }
 
 }  // namespace

@@ -15,6 +15,7 @@
 #include "render/raster/shaded.h"
 #include "render/raster/textured.h"
 #include "util/alloc.h"
+#include "util/code_path.h"
 
 namespace {
 
@@ -198,6 +199,36 @@ TEST_F(Ordering, CallsCallbacksBeforeThePrimitivesOfTheirBucket) {
     EXPECT_EQ(callbackCalls[1].second, list_->colourTable[1]);
     EXPECT_TRUE(tableEmpty());
     callbackScreen = nullptr;
+}
+
+// The fast dispatch leaves out a polygon that an opaque twin with the same
+// corners draws over later in its bucket; records that differ in a corner or
+// in their number of corners are no twins, so both paths draw both.
+TEST_F(Ordering, FastDispatchTellsTwinsByEveryCorner) {
+    triangleAt(1, 30);
+    vertex(0) = {0, 25, 30, 0};  // the quadrilateral's fourth corner: index 0, as a triangle's fifth field
+    vertex(4) = {45, 35, 30, 0};
+    const std::vector<std::pair<std::uint32_t, std::vector<int>>> pairs[] = {
+        {{PRIM_TEX_TRI, {0, 1, 2, 3, 0, 0, 0, 1, 2, 3}}, {PRIM_TEX_TRI, {0, 1, 2, 4, 0, 0, 0, 4, 5, 6}}},
+        {{PRIM_TEX_TRI, {0, 1, 2, 3, 0, 0, 0, 1, 2, 3}}, {PRIM_TEX_QUAD, {0, 1, 2, 3, 0, 0, 0, 0, 0, 4, 5, 6, 7}}},
+        {{PRIM_FLAT_TRI, {0, 1, 2, 3, 1}}, {PRIM_FLAT_TRI, {0, 1, 2, 4, 1}}},
+    };
+    for (const auto& records : pairs) {
+        std::vector<Rgb555> drawn[2];
+        for (CodePath path : {CodePath::Reference, CodePath::Fast}) {
+            setCodePath(path);
+            TestScreen screen(64, 48);
+            resetList();
+            for (const auto& [code, fields] : records) {
+                Primitive* r = add(code, {});
+                for (std::size_t k = 0; k < fields.size(); ++k) r->s[k] = static_cast<std::int16_t>(fields[k]);
+            }
+            sortAndDraw();
+            drawn[path == CodePath::Fast].assign(screen.pixels(), screen.pixels() + 64 * 48);
+        }
+        EXPECT_EQ(drawn[0], drawn[1]) << "codes " << records[0].first << " and " << records[1].first;
+    }
+    setCodePath(CodePath::Fast);
 }
 
 // A record too short for its fields is skipped; a size of 0, an unaligned
