@@ -73,6 +73,11 @@ TEST(Clipper, TakesCrossingsByTheFamilysDivisor) {
     EXPECT_EQ(clip({{-10, 10, {0}}, {74, 20, {0}}, {30, 40, {0}}}, ClipDivisor::Plain), "(63,18 0)(63,24 0)(30,40 0)(0,17 0)(0,11 0)");
     EXPECT_EQ(clip({{-30, 10, {0}}, {-5, 10, {0}}, {-20, 40, {0}}}, ClipDivisor::Plain), "");
     EXPECT_EQ(clip({{10, 48, {0}}, {50, 60, {0}}, {20, 900, {0}}}, ClipDivisor::Enlarged), "");
+    TestScreen screen(64, 48);  // the clip rectangle of the flat family's own clipper
+    const ProjectedVertex q0{1, 1, 0, 0}, q1{9, 2, 0, 0}, q2{8, 9, 0, 0}, q3{2, 8, 0, 0};
+    const ProjectedVertex* quad[] = {&q0, &q1, &q2, &q3, &q0};
+    FlatPoint out[CLIP_POINT_CAPACITY];
+    for (int n : {0, 1, 4, 5}) EXPECT_EQ(clipFlatPolygon(quad, out, n), n == 1 || n == 4 ? n : 0) << n;
 }
 
 // Each span over a row of `pixel`: 3 pixels of a one-texel texture or a flat
