@@ -48,9 +48,19 @@ TEST(Rasterizers, FillTheWorkedTriangleAndCutAtTheEdges) {
     drawTexTriangleAdd(&r0, &r1, &r2, &t, &t, &t, 0);
     drawTexQuadHalf(&r0, &r1, &r2, &r3, &t, &t, &t, &t, 0);
     EXPECT_EQ(screen.countNot(0), 0);
+    // Corner counts outside 1..4 draw and clip nothing; without a target nothing is drawn.
+    const ProjectedVertex* five[] = {&a, &b, &c, &a, &b};
+    const ColourRecord* colours[] = {&white, &white, &white, &white, &white};
+    ShadedPoint out[CLIP_POINT_CAPACITY];
+    for (int n : {0, 5}) {
+        fillShadedPolygon(five, colours, n);
+        EXPECT_EQ(clipShadedPolygon(five, colours, out, n), 0) << n;
+    }
+    EXPECT_EQ(screen.countNot(0), 0);
     setBackBuffer(nullptr, 0, 0);
     setClipRect();
     drawFlatTriangle(&a, &b, &c, RED);  // no target: must simply return
+    drawRectOutline(1, 1, 5, 5, RED);
 }
 
 // Plain divisor 10 puts the crossing of (-10,5)->(0,15) on the next point's
