@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "math/matrix.h"
+#include "math/trig.h"
 #include "util/alloc.h"
 
 namespace {
@@ -136,6 +137,16 @@ TEST_F(BodyTest, ProjectedRadius) {
     EXPECT_EQ(view.x, -29);  // (-29 * 256) >> 8, arithmetic
     EXPECT_EQ(view.y, 9);
     EXPECT_EQ(view.z, 43);
+    // Quarter turns about y and x carry depth into x and y.
+    const Vec4 depth{0, 0, 3, 0}, aboutY{0, 256, 0, 0}, aboutX{256, 0, 0, 0};
+    ASSERT_EQ(initMath(), 0);
+    matRotation(&m, &aboutY);
+    projectBody(&view, &screen, &depth, &m, 10, 0);
+    EXPECT_EQ(view.x * 100 + view.y * 10 + view.z, 300);
+    matRotation(&m, &aboutX);
+    projectBody(&view, &screen, &depth, &m, 10, 0);
+    EXPECT_EQ(view.x * 100 + view.y * 10 + view.z, 30);
+    releaseMath();
 }
 
 TEST_F(BodyTest, LinkingTakesAndReturnsPoolRecords) {

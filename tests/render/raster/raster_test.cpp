@@ -51,10 +51,13 @@ TEST(Rasterizers, FillTheWorkedTriangleAndCutAtTheEdges) {
     // Corner counts outside 1..4 draw and clip nothing; without a target nothing is drawn.
     const ProjectedVertex* five[] = {&a, &b, &c, &a, &b};
     const ColourRecord* colours[] = {&white, &white, &white, &white, &white};
+    const TexCoord* texCoords[] = {&t, &t, &t, &t, &t};
     ShadedPoint out[CLIP_POINT_CAPACITY];
+    TexturedPoint texturedOut[CLIP_POINT_CAPACITY];
     for (int n : {0, 5}) {
         fillShadedPolygon(five, colours, n);
         EXPECT_EQ(clipShadedPolygon(five, colours, out, n), 0) << n;
+        EXPECT_EQ(clipTexturedPolygon(five, texCoords, texturedOut, n), 0) << n;
     }
     EXPECT_EQ(screen.countNot(0), 0);
     setBackBuffer(nullptr, 0, 0);
