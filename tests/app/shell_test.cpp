@@ -155,8 +155,9 @@ TEST_F(Shell, StartUpStopsAtTheFirstFailure) {
     }
 }
 
-// Every retrieved message moves the position latched at the next idle pass;
-// both buttons capture and either release ends the capture.
+// The window procedure hands every message's position to the mouse (a
+// character moves it too, a burst counts by its last one) and the buttons to
+// their handlers: both capture, either release ends the capture.
 TEST_F(Shell, MessagesMoveThePositionAndButtonsCapture) {
     prepare();
     std::vector<std::string> failures;
@@ -166,10 +167,7 @@ TEST_F(Shell, MessagesMoveThePositionAndButtonsCapture) {
             if (isCaptured != captured || mouse.buttons != buttons) failures.push_back(when);
         });
     };
-    headlessQueueIdle(1);
-    queue(WM_MOUSEMOVE, 30, 40);
-    headlessQueueIdle(2);
-    queue(WM_CHAR, 35, 38, 'a');  // not a mouse message, still moves
+    queue(WM_CHAR, 35, 38, 'a');
     headlessQueueIdle(1);
     queue(WM_LBUTTONDOWN, 35, 38);
     check("left down", true, MOUSE_LEFT);
@@ -177,24 +175,18 @@ TEST_F(Shell, MessagesMoveThePositionAndButtonsCapture) {
     check("both down", true, MOUSE_LEFT | MOUSE_RIGHT);
     queue(WM_RBUTTONUP, 35, 38);
     check("right up", false, MOUSE_LEFT);
-    queue(WM_MOUSEMOVE, 45, 30);  // a burst: only its last position counts
-    headlessQueueIdle(2);
+    queue(WM_MOUSEMOVE, 40, 30);
+    queue(WM_MOUSEMOVE, 45, 30);
+    headlessQueueIdle(1);
     queue(WM_LBUTTONUP, 45, 30);
     check("left up", false, 0);
-    queue(WM_LBUTTONUP, 45, 30);
-    headlessQueueIdle(1);
     EXPECT_EQ(runProgram(), 0);
     EXPECT_TRUE(failures.empty()) << failures.front();
-    const std::vector<std::vector<std::int32_t>> expected = {
-        {0, 0, 0, 0, 0, 0},          {0, 0, 30, 40, 30, 40},
-        {0, 0, 30, 40, 0, 0},        {0, 0, 35, 38, 5, -2},
-        {MOUSE_LEFT, MOUSE_LEFT, 45, 30, 10, -8}, {MOUSE_LEFT, 0, 45, 30, 0, 0},
-        {0, 0, 45, 30, 0, 0}};
-    ASSERT_EQ(frames.size(), expected.size());
-    for (std::size_t i = 0; i < frames.size(); ++i) {
-        const FrameRecord& f = frames[i];
-        EXPECT_EQ((std::vector<std::int32_t>{f.buttons, f.pressed, f.x, f.y, f.dx, f.dy}), expected[i]) << "frame " << i;
-    }
+    ASSERT_EQ(frames.size(), 2u);
+    EXPECT_EQ((std::vector<std::int32_t>{frames[0].x, frames[0].y, frames[0].dx, frames[0].dy}),
+              (std::vector<std::int32_t>{35, 38, 35, 38}));
+    EXPECT_EQ((std::vector<std::int32_t>{frames[1].buttons, frames[1].pressed, frames[1].x, frames[1].dx, frames[1].dy}),
+              (std::vector<std::int32_t>{MOUSE_LEFT, MOUSE_LEFT, 45, 10, -8}));
 }
 
 TEST_F(Shell, OddClientWidthsDrawOneColumnLess) {

@@ -41,7 +41,7 @@ TEST_F(ModelTest, PartsAreAddedInOrderWithinCapacity) {
     EXPECT_EQ(addModelPart(slot, 1499, 2, 0), -1);  // past row 0's 1500 records
     for (const auto& bad : {std::array{1, 0, 1}, {-1, 0, 1}, {slot, -1, 1}, {slot, 0, -1}})
         EXPECT_EQ(addModelPart(bad[0], bad[1], bad[2], 0), -1) << bad[0] << " " << bad[1] << " " << bad[2];
-    EXPECT_EQ(addModelPart(slot, 1499, 1, 2), 2);
+    EXPECT_EQ(addModelPart(slot, 1500, 0, 2), 2);  // an empty part, right at the row's end
     EXPECT_EQ(addModelPart(slot, 35, 1, 0), -1);  // capacity 3
     EXPECT_EQ(modelPartCapacity(slot) * 10 + modelPartCapacity(slot + 1), 30);
     EXPECT_EQ(model->partCount, 3);
