@@ -124,18 +124,6 @@ TEST_F(TransformTest, PartsAreClippedToTheProjectedVertices) {
     EXPECT_EQ(std::memcmp(list->reservedColourRecords, zero, sizeof zero), 0);
 }
 
-TEST_F(TransformTest, StrayAnglesTurnAsTheirReducedValue) {
-    const int slot = createModel(1);
-    sourceVertices[0] = {4, 2, 0, 0};
-    ASSERT_EQ(addModelPart(slot, 0, 1, 0), 0);
-    *partRotation(slot, 0) = {0, 0, 256, 0};
-    transformAllModels();
-    const ProjectedVertex reduced = list->projectedVertices[0];
-    *partRotation(slot, 0) = {-1024, 2048, 256 + 1024, 0};
-    transformAllModels();
-    EXPECT_EQ(std::memcmp(&reduced, &list->projectedVertices[0], sizeof reduced), 0);
-}
-
 TEST_F(TransformTest, EmptySlotsAndNoModelsDoNothing) {
     Matrix identity;
     matIdentity(&identity);
