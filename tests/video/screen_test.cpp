@@ -6,6 +6,7 @@
 #include <string>
 
 #include "platform/headless/headless.h"
+#include "util/alloc.h"
 #include "support/shell.h"
 #include "video/screen.h"
 
@@ -112,6 +113,21 @@ TEST_F(Screen, PacingWaitsFromFrameStartToFrameStart) {
         setFramePeriod(0);
         EXPECT_EQ(frame(), 102u);
         releaseScreen();
+    }
+}
+
+// Any failed step of the start-up answers -1 and leaves nothing behind.
+TEST_F(Screen, FailuresLeaveNothingBehind) {
+    for (const auto inject : {+[] { failAllocationsAfter(0); }, +[] { headlessFailDibSections(1); },
+                              +[] { headlessFailCompatibleDCs(1); }}) {
+        HWND window = createBareWindow(512, 480);
+        inject();
+        EXPECT_EQ(initScreen(window), -1);
+        failAllocationsAfter(-1);
+        EXPECT_EQ(headlessState().liveGdiObjects + headlessState().heldDCs, 0);
+        EXPECT_EQ(backBufferPixels(), nullptr);
+        releaseScreen();
+        resetShellState();
     }
 }
 
