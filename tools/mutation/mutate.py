@@ -442,17 +442,22 @@ def cmd_run(args):
 def report(results, out=sys.stdout):
     rows = {r["id"]: r for r in load_sample()}
     mutants = results["mutants"]
-    equivalent = {i for i, r in rows.items() if r["note"].startswith("equivalent")}
+    # Noted mutants count apart: equivalent ones cannot change behaviour,
+    # sanitizer ones show only in the sanitizer or Valgrind runs.
+    equivalent = {i for i, r in rows.items() if r["note"].startswith(("equivalent", "sanitizer"))}
+    sanitizer = {i for i, r in rows.items() if r["note"].startswith("sanitizer")}
     status = {}
     for i, e in mutants.items():
         s = "equivalent" if i in equivalent and e["status"] == "survived" else e["status"]
         status.setdefault(s, []).append(i)
-    live = [i for i, e in mutants.items() if e["status"] in ("killed", "survived") and i not in equivalent]
+    live = [i for i, e in mutants.items()
+            if e["status"] in ("killed", "survived") and not (i in equivalent and e["status"] == "survived")]
     killed = [i for i in live if mutants[i]["status"] == "killed"]
-    print("killed %d of %d (%.1f%%); not compiling %d, stale %d, equivalent %d"
+    noted = [i for i in equivalent if i in mutants and mutants[i]["status"] == "survived"]
+    print("killed %d of %d (%.1f%%); not compiling %d, stale %d, equivalent %d, left to the sanitizers %d"
           % (len(killed), len(live), 100.0 * len(killed) / max(1, len(live)),
              len(status.get("uncompilable", [])), len(status.get("stale", [])),
-             len([i for i in equivalent if i in mutants and mutants[i]["status"] != "uncompilable"])), file=out)
+             len([i for i in noted if i not in sanitizer]), len([i for i in noted if i in sanitizer])), file=out)
     if "seconds" in results:
         print("run time %.0f min" % (results["seconds"] / 60.0), file=out)
     per_test = {}
@@ -529,6 +534,7 @@ def report_line(results):
 
 
 def main():
+    signal.signal(signal.SIGPIPE, signal.SIG_DFL)  # quiet when piped into head
     p = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
     sub = p.add_subparsers(dest="command", required=True)
     s = sub.add_parser("sample")
