@@ -371,9 +371,9 @@ unsigned char* readWholeFile(const char* name, std::size_t* sizeRead, int* failu
     if (!name) return nullptr;
     std::FILE* file = std::fopen(name, "rb");
     if (!file) {
-        const int reason = errno;  // before the message box runs
+        // The line first: the box waits for the user.
+        reportLoadFailure(name, errno == ENOENT ? "no such file" : std::strerror(errno));
         showError(MSG_FILE_NOT_FOUND, name);
-        reportLoadFailure(name, reason == ENOENT ? "no such file" : std::strerror(reason));
         if (failureCode) *failureCode = -2;
         return nullptr;
     }
