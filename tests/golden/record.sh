@@ -31,7 +31,12 @@ for script in "$here"/*.replay; do
     [ "$name" = missing_texture ] || cp "$top/data/tes256.bmp" "$work/$name/data/"
     expected=$here/$name.expected
     partial+=("$expected.new")
-    (cd "$work/$name" && "$replay" "$script" "$work/$name/out") > "$expected.new"
+    # The program's own messages (the missing texture's) only when the run fails.
+    if ! (cd "$work/$name" && "$replay" "$script" "$work/$name/out") > "$expected.new" 2> "$work/$name.err"; then
+        echo "record.sh: $name.replay failed, nothing of it recorded:" >&2
+        cat "$work/$name.err" >&2
+        exit 1
+    fi
     for bmp in "$work/$name"/out/*.bmp; do
         png=$here/images/$(basename "$bmp" .bmp).png
         partial+=("$png.new")
