@@ -168,8 +168,8 @@ TEST_F(TextureTable, RefusedFilesLeaveTheSlotFreeAndSayWhy) {
     };
     Bytes wide = buildBmp({100, 100, 24, 0, 40, {}, 0, {}, Bytes(100 * 300, 0)});
     Bytes upsideDown = buildBmp({256, -256, 8, 0, 40, {0}, 0xffffffff, {}, Bytes(256 * 256, 0)});
-    Bytes truncated = twoByTwo();
-    truncated.resize(truncated.size() - 3);  // into the top row's pixels, past its padding
+    const Bytes whole = twoByTwo();
+    const Bytes truncated(whole.begin(), whole.end() - 3);  // into the top row's pixels, past its padding
     Bytes jpeg = twoByTwo();
     bmptest::put32(jpeg, 30, 4);
     const Case cases[] = {
