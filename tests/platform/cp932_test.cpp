@@ -4,6 +4,9 @@
 
 #include <string>
 
+#include "platform/common/messages.h"
+#include "util/error.h"
+
 namespace {
 
 TEST(Cp932ToUtf8, ConvertsTextsAndMarksDamagedBytes) {
@@ -14,6 +17,20 @@ TEST(Cp932ToUtf8, ConvertsTextsAndMarksDamagedBytes) {
         {"\x83\x74\x83\x40[a]", "\xe3\x83\x95\xe3\x82\xa1[a]"}, {"a\x82", "a\xef\xbf\xbd"},
         {"\x82\x20z", "\xef\xbf\xbd z"}, {longText, longUtf8}};
     for (const auto& [cp932, utf8] : cases) EXPECT_EQ(cp932ToUtf8(cp932), utf8) << cp932;
+}
+
+// Every message text of the program has its English line, its number or
+// name carried over; other texts have none.
+TEST(EnglishMessageLine, TranslatesTheProgramsTextsOnly) {
+    char alloc[ERROR_TEXT_CAPACITY + 1], missing[ERROR_TEXT_CAPACITY + 1];
+    formatErrorText(alloc, MSG_ALLOC_FAILED, -64);
+    formatErrorText(missing, MSG_FILE_NOT_FOUND, "tes256.bmp");
+    const std::string cut = std::string(alloc).substr(0, std::string(alloc).size() - 2);  // no suffix
+    const std::pair<std::string, std::string> cases[] = {
+        {alloc, "Could not allocate -64 bytes of memory."}, {missing, "File [tes256.bmp] not found."},
+        {MSG_SURFACE_FAILED, "Could not create the screen buffers."}, {"Error", ""}, {cut, ""},
+        {"x\x82\xcc\x97\xcc\x88\xe6", ""}};
+    for (const auto& [cp932, english] : cases) EXPECT_EQ(englishMessageLine(cp932ToUtf8(cp932)), english) << english;
 }
 
 }  // namespace

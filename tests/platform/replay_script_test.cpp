@@ -34,14 +34,14 @@ TEST(ReplayScript, ReadsEveryCommand) {
         EXPECT_EQ(d.script.clientWidth * 1000 + d.script.clientHeight, 512480);
         for (const ReplayCommand& command : d.script.commands) EXPECT_EQ(command.x | command.y, 0);
     }
-    EXPECT_TRUE(parseReplayScript("client 1 1\nmove -2147483648 2147483647\nidle 0\nchar 0").ok);
+    EXPECT_TRUE(parseReplayScript("client 2 2\nmove -2147483648 2147483647\nidle 0\nchar 0").ok);
     EXPECT_TRUE(parseReplayScript("client 4096 4096").ok);
 }
 
 TEST(ReplayScript, MalformedLinesAreReportedWithTheirNumber) {
     const std::pair<std::string, int> cases[] = {
         {"jump 1 2", 1}, {"idle 1\nclient 100 100", 2}, {"client 100 100\nclient 100 100", 2}, {"client 0 100", 1},
-        {"client 4097 100", 1}, {"client 100", 1}, {"client 100 100 100", 1}, {"move 1", 1}, {"move 1 2 3", 1},
+        {"client 4097 100", 1}, {"client 1 100", 1} /* no column */, {"client 100", 1}, {"client 100 100 100", 1}, {"move 1", 1}, {"move 1 2 3", 1},
         {"move x 2", 1}, {"move 1.5 2", 1}, {"move +1 2", 1}, {"move 2147483648 0", 1}, {"move -2147483649 0", 1},
         {"char 256", 1}, {"char -1", 1}, {"char a", 1}, {"char", 1}, {"close now", 1}, {"idle -1", 1},
         {"idle 1000001", 1}, {"idle", 1}, {"\n\n\nidle 99999999999999999999999", 4}, {"shot", 1}, {"shot a b", 1},

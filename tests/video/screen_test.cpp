@@ -46,6 +46,9 @@ TEST_F(Screen, SurfacesTakeTheClientSizeWithAnEvenWidth) {
         EXPECT_EQ(headlessState().liveGdiObjects, 4);  // two contexts, two bitmaps
         EXPECT_EQ(setScreenDepth(16), 0);              // already 16: nothing recreated
         EXPECT_EQ(backBufferPixels(), screenSurfaces()[0].pixels);
+        // A surface made again on the current slot is drawn into at once.
+        EXPECT_EQ(createSurface(nullptr, 0, c[2], c[3] + 1, 16), 0);
+        EXPECT_EQ(backBufferPixels(), screenSurfaces()[0].pixels);
         releaseScreen();
         EXPECT_EQ(headlessState().liveGdiObjects, 0);
         EXPECT_EQ(backBufferPixels(), nullptr);
