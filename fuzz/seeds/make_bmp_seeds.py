@@ -3,7 +3,7 @@
 depths and encodings that ImageMagick does not write (core, 52-, 56- and
 108-byte headers, 16-bit without masks, 32-bit bit fields, RLE4, RLE8 with
 deltas and absolute runs, short palettes) and files the loader must refuse.
-The real ImageMagick files come from tests/data/bmp and data/tes256.bmp.
+The real ImageMagick files come from fuzz/seeds/imagemagick and data/tes256.bmp.
 
 Usage: fuzz/seeds/make_bmp_seeds.py   (its outputs are committed)
 """

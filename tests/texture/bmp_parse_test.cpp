@@ -33,7 +33,7 @@ Decoded decode(const Bytes& file) {
     return d;
 }
 
-// Written by tests/data/bmp/make.sh: BMP3 (40-byte header) and V5 (124-byte
+// Written by fuzz/seeds/imagemagick/make.sh: BMP3 (40-byte header) and V5 (124-byte
 // header) files of every depth ImageMagick writes, beside the binary PPM of
 // what ImageMagick decodes from each. The texels are those colours with each
 // channel cut to its top 5 bits.
@@ -42,7 +42,7 @@ TEST(ParseBmpImage, RealFilesDecodeToTheColoursTheyHold) {
                            "bmp3_8bit_tiny", "bmp3_24bit", "bmp3_24bit_tiny", "bmp3_32bit", "v5_8bit", "v5_8bit_rle",
                            "v5_16bit_565", "v5_16bit_555", "v5_24bit", "v5_32bit"};
     for (const char* name : names) {
-        const std::string base = std::string(VANTIR_TEST_DATA_DIR) + "/bmp/" + name;
+        const std::string base = std::string(VANTIR_SOURCE_DIR) + "/fuzz/seeds/imagemagick/" + name;
         const Decoded d = decode(readFileBytes(base + ".bmp"));
         ASSERT_EQ(d.result, 0) << name;
         const Bytes ppm = readFileBytes(base + ".ppm");  // "P6 W H 255" and one white space, then RGB

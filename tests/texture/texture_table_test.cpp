@@ -59,7 +59,7 @@ protected:
     }
     void write(const char* name, const Bytes& bytes) { ASSERT_TRUE(bmptest::writeFileBytes(name, bytes)); }
     void copyRealFile(const char* name) {
-        fs::copy_file(fs::path(VANTIR_TEST_DATA_DIR) / "bmp" / name, dir_ / name);
+        fs::copy_file(fs::path(VANTIR_SOURCE_DIR) / "fuzz/seeds/imagemagick" / name, dir_ / name);
     }
 
     fs::path saved_;

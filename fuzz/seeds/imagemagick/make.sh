@@ -6,7 +6,8 @@
 # The sources are written here as plain PPM text, so the script also checks
 # that every lossless file decodes to its source exactly.
 #
-# Usage: tests/data/bmp/make.sh   (run once; the outputs are committed)
+# Usage: fuzz/seeds/imagemagick/make.sh   (run once; the outputs are committed;
+# the .bmp files are also seeds in fuzz/corpus/bmp)
 set -euo pipefail
 cd "$(dirname "$0")"
 convert -version | grep -q ImageMagick || { echo "make.sh: needs ImageMagick's convert" >&2; exit 1; }
