@@ -63,21 +63,6 @@ TEST_F(Mouse, ButtonsAreLiveWhilePositionAndLatchesMoveOnlyPerPass) {
     }
 }
 
-TEST_F(Mouse, ReleasingEitherButtonReleasesTheCapture) {
-    for (const bool leftFirst : {true, false}) {
-        mouse.buttons = 0x10;  // other bits survive the handlers
-        leftButtonDown();
-        rightButtonDown();
-        EXPECT_EQ(headlessState().capture, window_);
-        EXPECT_EQ(mouse.buttons, 0x13);
-        leftFirst ? leftButtonUp() : rightButtonUp();
-        EXPECT_EQ(headlessState().capture, nullptr) << leftFirst;
-        EXPECT_EQ(mouse.buttons, 0x10 | (leftFirst ? MOUSE_RIGHT : MOUSE_LEFT));  // the other stays held
-        leftFirst ? rightButtonUp() : leftButtonUp();
-        EXPECT_EQ(mouse.buttons, 0x10);
-    }
-}
-
 TEST_F(Mouse, CursorSlotZeroKeepsTheStartUpCursorAndTheOthersAreEmpty) {
     const HCURSOR shown = GetCursor();
     ASSERT_EQ(initCursors(), 0);

@@ -216,24 +216,6 @@ TEST_F(TextureTable, EachFailedAllocationFreesTheSlotAndTheFileData) {
     EXPECT_EQ(loadTexture("a.bmp"), 0);
 }
 
-TEST_F(TextureTable, ReadWholeFileAddsAZeroByteAndReportsTheSize) {
-    for (const Bytes& bytes : {Bytes{7, 8, 9}, Bytes{}}) {
-        write("file.bin", bytes);
-        std::size_t size = 99;
-        int failure = 0;
-        unsigned char* data = readWholeFile("file.bin", &size, &failure);
-        ASSERT_NE(data, nullptr);
-        EXPECT_EQ(Bytes(data, data + size + 1), [&] { Bytes z = bytes; z.push_back(0); return z; }());
-        checkedFree(data);
-    }
-    std::size_t size = 99;
-    int failure = 0;
-    EXPECT_EQ(readWholeFile("nothere.bin", &size, &failure), nullptr);
-    EXPECT_EQ(size * 10 + static_cast<std::size_t>(-failure), 2u);
-    ASSERT_EQ(headlessMessageBoxes().size(), 1u);
-    EXPECT_EQ(headlessMessageBoxes()[0].text, notFoundText("nothere.bin"));
-}
-
 TEST_F(TextureTable, WithoutATableNothingLoads) {
     releaseTextures();
     releaseTextures();  // twice is harmless
