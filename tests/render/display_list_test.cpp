@@ -165,6 +165,7 @@ TEST(DisplayListStartUp, FailuresAndNoList) {
         EXPECT_EQ(headlessMessageBoxes().size(), 1u);
         releaseDisplayList();  // frees the partial start-up
         EXPECT_EQ(orderingTable, nullptr);
+        EXPECT_EQ(currentDisplayList(), nullptr);
     }
     setCurrentDisplayList(allOnesAddress<DisplayList>());
     EXPECT_EQ(currentDisplayList(), nullptr);
