@@ -150,6 +150,18 @@ struct WebWindow {
     std::vector<std::uint32_t> rgba;  // the canvas's pixels, R G B A bytes
 };
 
+// 5-bit channel to 8 bits by repeating its top bits, as SDL expands RGB555.
+constexpr std::uint32_t expand5(std::uint32_t c) { return (c << 3) | (c >> 2); }
+
+// Every Rgb555 value as its canvas pixel, filled with the first window: the
+// present then costs one load per pixel instead of the arithmetic.
+std::uint32_t canvasColours[1 << 15];
+
+void fillCanvasColours() {
+    for (std::uint32_t p = 0; p < (1u << 15); ++p)
+        canvasColours[p] = expand5((p >> 10) & 31) | expand5((p >> 5) & 31) << 8 | expand5(p & 31) << 16 | 0xff000000u;
+}
+
 WebWindow* webOf(HWND window) { return window ? static_cast<WebWindow*>(window->backendData) : nullptr; }
 
 POINT lastCursor{0, 0};
@@ -159,9 +171,6 @@ bool readSincePresent = false;
 bool sleptSincePresent = false;
 double frameStartMs = 0;  // when the last tick count was read: the frame's start once it presents
 
-// 5-bit channel to 8 bits by repeating its top bits, as SDL expands RGB555.
-constexpr std::uint32_t expand5(std::uint32_t c) { return (c << 3) | (c >> 2); }
-
 void show(HWND window, const RECT& changed) {
     WebWindow* w = webOf(window);
     if (!w || changed.right <= changed.left || changed.bottom <= changed.top) return;
@@ -169,10 +178,7 @@ void show(HWND window, const RECT& changed) {
     for (int y = changed.top; y < changed.bottom; ++y) {
         const std::uint16_t* from = window->image.data() + static_cast<std::size_t>(y) * width;
         std::uint32_t* to = w->rgba.data() + static_cast<std::size_t>(y) * width;
-        for (int x = changed.left; x < changed.right; ++x) {
-            const std::uint32_t p = from[x];
-            to[x] = expand5((p >> 10) & 31) | expand5((p >> 5) & 31) << 8 | expand5(p & 31) << 16 | 0xff000000u;
-        }
+        for (int x = changed.left; x < changed.right; ++x) to[x] = canvasColours[from[x] & 0x7fff];
     }
     webPutImage(w->rgba.data(), width, window->clientHeight, changed.left, changed.top, changed.right, changed.bottom);
 }
@@ -183,6 +189,7 @@ void show(HWND window, const RECT& changed) {
 
 bool backendCreateWindow(HWND window, int outerWidth, int outerHeight) {
     platformSetClientSize(window, outerWidth, outerHeight);
+    if (canvasColours[0] == 0) fillCanvasColours();  // black is 0xff000000 once filled
     auto* w = new WebWindow;
     w->rgba.assign(static_cast<std::size_t>(window->clientWidth) * window->clientHeight, 0);
     window->backendData = w;
