@@ -144,7 +144,7 @@ EM_ASYNC_JS(void, webMessageBox, (const char* caption, const char* text, const c
 
 namespace {
 
-constexpr UINT INPUT_FIELDS = 5;
+constexpr int INPUT_FIELDS = 5;
 
 struct WebWindow {
     std::vector<std::uint32_t> rgba;  // the canvas's pixels, R G B A bytes
