@@ -41,10 +41,11 @@ int fuzzReplayScript(const std::uint8_t* data, std::size_t size) {
     }
     fuzzCheck(r.errorLine == 0 && r.error.empty(), "an accepted script carries no error");
     const ReplayScript& s = r.script;
-    fuzzCheck(s.clientWidth >= 1 && s.clientWidth <= REPLAY_MAX_CLIENT_SIDE && s.clientHeight >= 1 &&
+    fuzzCheck(s.clientWidth >= 2 && s.clientWidth <= REPLAY_MAX_CLIENT_SIDE && s.clientHeight >= 2 &&
                   s.clientHeight <= REPLAY_MAX_CLIENT_SIDE,
-              "client size within bounds");
+              "client size within bounds, with a back buffer of at least one pixel");
     int lastLine = 0;
+    bool frameBefore = false;
     for (const ReplayCommand& c : s.commands) {
         fuzzCheck(c.line > lastLine && static_cast<std::size_t>(c.line) <= lines, "commands in line order");
         lastLine = c.line;
@@ -55,9 +56,11 @@ int fuzzReplayScript(const std::uint8_t* data, std::size_t size) {
             break;
         case ReplayCommand::IDLE:
             fuzzCheck(c.idleCount >= 0 && c.idleCount <= REPLAY_MAX_IDLE, "idle count within bounds");
+            frameBefore = frameBefore || c.idleCount > 0;
             break;
         case ReplayCommand::SHOT:
             fuzzCheck(validName(c.name), "a shot name that is a plain file name");
+            fuzzCheck(frameBefore, "a shot after a frame");
             break;
         default:
             fuzzCheck(false, "a command kind the tool knows");

@@ -104,9 +104,11 @@ Primitive* recordAt(DisplayList* list, std::uint32_t offset) {
     return primitiveAtOffset(list, offset);
 }
 
-// Depth of a record of 1 to 4 corners from its projected vertices; false when
-// an index names no vertex.
-bool recordDepth(const ListArrays& a, const Primitive& r, std::int32_t corners, std::int32_t* depth) {
+// Depth of a record of 1 to 4 corners from its projected vertices, in full
+// 32 bits, or PRIM_DEPTH_REJECTED when a corner lies at or behind the near
+// limit; false when an index names no vertex.
+bool recordDepth(const ListArrays& a, const Primitive& r, std::int32_t corners, std::int32_t* depth,
+                 bool* rejected) {
     const ProjectedVertex* v[4];
     std::int32_t sum = 0;
     bool nearLimit = false;
@@ -116,6 +118,7 @@ bool recordDepth(const ListArrays& a, const Primitive& r, std::int32_t corners, 
         nearLimit = nearLimit || v[i]->clip == -1;
         sum += v[i]->z;  // wraps in 32 bits
     }
+    *rejected = nearLimit;
     if (nearLimit) {
         *depth = PRIM_DEPTH_REJECTED;
     } else {
@@ -129,28 +132,42 @@ bool recordDepth(const ListArrays& a, const Primitive& r, std::int32_t corners, 
     return true;
 }
 
-// Files one record at the front of its bucket, unless it faces away, falls
-// outside the buckets or names nothing.
+// True when the screen corners a, b, d run counter-clockwise (screen y grows
+// downward), by the sign of the exact cross product: the coordinate
+// differences take 33 bits and their products 66, so a large clockwise
+// triangle cannot wrap into a negative product.
+bool facesAway(const ProjectedVertex& a, const ProjectedVertex& b, const ProjectedVertex& d) {
+    using Wide = __int128;
+    const Wide cross = Wide{std::int64_t{b.x} - a.x} * (std::int64_t{d.y} - b.y) -
+                       Wide{std::int64_t{b.y} - a.y} * (std::int64_t{d.x} - b.x);
+    return cross < 0;  // clockwise (> 0) and degenerate (0) stay
+}
+
+// Files one record at the front of its bucket, unless it faces away, reaches
+// behind the near limit, falls outside the buckets or names nothing.
 void fileRecord(const ListArrays& a, Primitive* r, std::uint32_t offset) {
     if (r->size < PRIMITIVE_HEADER_BYTES + 2 * fieldsRead(r->codeWord)) return;
     if (r->codeWord & PRIM_BACKFACE) {
         const ProjectedVertex* p = a.vertex(r->s[1]);
         const ProjectedVertex* q = a.vertex(r->s[2]);
         const ProjectedVertex* d = a.vertex(r->s[3]);
-        if (!p || !q || !d) return;
-        // Screen y grows downward: clockwise gives cross > 0, degenerate 0; both stay.
-        const std::int32_t cross = (q->x - p->x) * (d->y - q->y) - (q->y - p->y) * (d->x - q->x);
-        if (cross < 0) return;
+        if (!p || !q || !d || facesAway(*p, *q, *d)) return;
     }
-    // Codes of 0 or 5 to 7 corners keep the depth their creator gave them.
+    // A computed depth files by its full value, so that a far average cannot
+    // wrap into a near bucket; the 16-bit field keeps only its low bits.
+    // Codes of 0 or 5 to 7 corners file by the depth their creator stored.
+    std::int64_t depth = r->depth;
     const std::int32_t corners = r->codeWord & PRIM_VERTEX_COUNT_MASK;
     if (corners >= 1 && corners <= 4) {
-        std::int32_t depth;
-        if (!recordDepth(a, *r, corners, &depth)) return;
-        r->depth = static_cast<std::int16_t>(depth);  // low 16 bits: 40000 becomes -25536
+        std::int32_t computed;
+        bool rejected;
+        if (!recordDepth(a, *r, corners, &computed, &rejected)) return;
+        r->depth = static_cast<std::int16_t>(computed);  // low 16 bits: 40000 becomes -25536
+        if (rejected) return;  // the near-limit mark is never filed, whatever the bias
+        depth = computed;
     }
-    const std::int32_t bucket = std::int32_t{r->depth} + std::int32_t{r->bias};
-    if (static_cast<std::uint32_t>(bucket) >= BUCKET_COUNT) return;  // negative too
+    const std::int64_t bucket = depth + r->bias;
+    if (bucket < 0 || bucket >= BUCKET_COUNT) return;
     r->link = orderingTable[bucket];
     orderingTable[bucket] = offset;
 }

@@ -1,8 +1,11 @@
 #include "texture/texture.h"
 
+#include <cerrno>
 #include <cstddef>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
+#include <system_error>
 
 #include "platform/win32.h"
 #include "util/alloc.h"
@@ -71,15 +74,23 @@ bool masksAre(const unsigned char* bytes, std::uint32_t red, std::uint32_t green
            loadLe32(bytes + BMP_MASKS + 8) == blue;
 }
 
-// Reads and checks the header; true when the file is an image we decode and
-// every byte the decoding reads lies inside the file.
-bool readLayout(const unsigned char* bytes, std::size_t size, BmpLayout* layout) {
-    if (!bytes || !rangeInside(size, 0, BMP_FILE_HEADER_BYTES + BMP_MIN_HEADER_BYTES)) return false;
+// Reads and checks the header. Null when the file is an image we decode and
+// every byte the decoding reads lies inside the file; otherwise the check
+// that refused it, in words for the user.
+constexpr char UNSUPPORTED_FORMAT[] =
+    "its bits per pixel and compression are not a form we read (1, 4 or 8 bits indexed or RLE, "
+    "16 bits 5-5-5 or 5-6-5, 24 or 32 bits)";
+
+const char* readLayout(const unsigned char* bytes, std::size_t size, BmpLayout* layout) {
+    if (!bytes || !rangeInside(size, 0, BMP_FILE_HEADER_BYTES + BMP_MIN_HEADER_BYTES))
+        return "too short for the BMP headers (54 bytes)";
     const std::uint32_t headerSize = loadLe32(bytes + BMP_HEADER_SIZE);
-    if (headerSize < BMP_MIN_HEADER_BYTES) return false;  // the 12-byte core form keeps other fields
+    if (headerSize < BMP_MIN_HEADER_BYTES)  // the 12-byte core form keeps other fields
+        return "its info header is shorter than 40 bytes (not a BMP file, or an old form)";
     layout->widthShift = sideShift(static_cast<std::int32_t>(loadLe32(bytes + BMP_WIDTH)));
     layout->heightShift = sideShift(static_cast<std::int32_t>(loadLe32(bytes + BMP_HEIGHT)));
-    if (layout->widthShift < 0 || layout->heightShift < 0) return false;
+    if (layout->widthShift < 0 || layout->heightShift < 0)
+        return "its width or height is not a power of two from 2 to 256";
 
     const int bitCount = loadLe16(bytes + BMP_BIT_COUNT);
     const std::uint32_t compression = loadLe32(bytes + BMP_COMPRESSION);
@@ -98,7 +109,7 @@ bool readLayout(const unsigned char* bytes, std::size_t size, BmpLayout* layout)
             else if (compression == BI_RLE4 && bitCount == 4)
                 layout->format = PixelFormat::Rle4;
             else
-                return false;
+                return UNSUPPORTED_FORMAT;
             break;
         case 16:
             if (compression == BI_RGB || (haveMasks && masksAre(bytes, 0x7c00, 0x03e0, 0x001f)))
@@ -106,45 +117,47 @@ bool readLayout(const unsigned char* bytes, std::size_t size, BmpLayout* layout)
             else if (haveMasks && masksAre(bytes, 0xf800, 0x07e0, 0x001f))
                 layout->format = PixelFormat::Rgb565;
             else
-                return false;
+                return UNSUPPORTED_FORMAT;
             break;
         case 24:
-            if (compression != BI_RGB) return false;
+            if (compression != BI_RGB) return UNSUPPORTED_FORMAT;
             layout->format = PixelFormat::Bgr24;
             break;
         case 32:
             if (compression != BI_RGB && !(haveMasks && masksAre(bytes, 0x00ff0000, 0x0000ff00, 0x000000ff)))
-                return false;
+                return UNSUPPORTED_FORMAT;
             layout->format = PixelFormat::Bgrx32;
             break;
         default:
-            return false;
+            return UNSUPPORTED_FORMAT;
     }
 
     if (bitCount <= 8) {
         // The palette follows the info header, whatever its size; 0 entries
         // means a full palette for the depth.
         const std::uint32_t count = loadLe32(bytes + BMP_PALETTE_COUNT);
-        if (count > PALETTE_CAPACITY) return false;
+        if (count > PALETTE_CAPACITY) return "its palette has more than 256 entries";
         layout->paletteCount = count == 0 ? 1 << bitCount : static_cast<int>(count);
         const std::uint64_t paletteOffset = std::uint64_t{BMP_FILE_HEADER_BYTES} + headerSize;
         if (!rangeInside(size, paletteOffset, std::uint64_t{4} * static_cast<std::uint64_t>(layout->paletteCount)))
-            return false;
+            return "its palette runs past the end of the file";
         layout->paletteOffset = static_cast<std::size_t>(paletteOffset);
     }
 
     const std::uint32_t dataOffset = loadLe32(bytes + BMP_DATA_OFFSET);
-    if (dataOffset > size) return false;
+    if (dataOffset > size) return "its pixel data starts past the end of the file";
     layout->dataOffset = dataOffset;
     const std::uint64_t width = std::uint64_t{1} << layout->widthShift;
     const std::uint64_t height = std::uint64_t{1} << layout->heightShift;
     const std::uint64_t rowBits = width * static_cast<std::uint64_t>(bitCount);  // at most 256 * 32
     layout->stride = static_cast<std::size_t>((rowBits + 31) / 32 * 4);
     if (layout->format == PixelFormat::Rle8 || layout->format == PixelFormat::Rle4)
-        return true;  // the runs end wherever the data ends
+        return nullptr;  // the runs end wherever the data ends
     // The top row, last in the file, needs its pixel bytes but not its padding.
     const std::uint64_t rowBytes = (rowBits + 7) / 8;
-    return rangeInside(size, dataOffset, (height - 1) * layout->stride + rowBytes);
+    if (!rangeInside(size, dataOffset, (height - 1) * layout->stride + rowBytes))
+        return "its pixel data runs past the end of the file (truncated)";
+    return nullptr;
 }
 
 // Run-length data of `length` bytes into a width x height image that already
@@ -279,6 +292,16 @@ void doubleImage(Rgb555* block, int widthShift, int heightShift) {
     std::memcpy(block + texelCount, block, texelCount * sizeof(Rgb555));
 }
 
+// One English line on stderr for every texture that does not load, beside
+// the design's message box (shown for a missing file only): where it was
+// looked for and why, for a user left with an untextured model.
+void reportLoadFailure(const char* name, const char* reason) {
+    if (!name) return;
+    std::error_code error;
+    const std::filesystem::path where = std::filesystem::absolute(name, error);
+    std::fprintf(stderr, "vantir: texture %s not loaded: %s\n", error ? name : where.string().c_str(), reason);
+}
+
 void freeSlot(int id) {
     checkedFree(textureTable[id]);
     textureTable[id] = nullptr;
@@ -348,8 +371,17 @@ unsigned char* readWholeFile(const char* name, std::size_t* sizeRead, int* failu
     if (!name) return nullptr;
     std::FILE* file = std::fopen(name, "rb");
     if (!file) {
+        // The line first: the box waits for the user.
+        reportLoadFailure(name, errno == ENOENT ? "no such file" : std::strerror(errno));
         showError(MSG_FILE_NOT_FOUND, name);
         if (failureCode) *failureCode = -2;
+        return nullptr;
+    }
+    // Some systems open a directory like a file; it holds no image.
+    std::error_code ignored;
+    if (std::filesystem::is_directory(name, ignored)) {
+        std::fclose(file);
+        reportLoadFailure(name, "it is a directory");
         return nullptr;
     }
     long end = -1;
@@ -357,17 +389,27 @@ unsigned char* readWholeFile(const char* name, std::size_t* sizeRead, int* failu
     // The block also holds the closing 0 byte and must fit a 32-bit count;
     // anything larger (or a size that cannot be told) is no texture.
     if (end < 0 || end > INT32_MAX - 4 || std::fseek(file, 0, SEEK_SET) != 0) {
+        const int reason = errno;
         std::fclose(file);
+        reportLoadFailure(name, end > INT32_MAX - 4 ? "larger than 2 GB" : std::strerror(reason));
         return nullptr;
     }
     auto* buffer = static_cast<unsigned char*>(checkedAlloc(static_cast<std::int32_t>(end) + 4));
     if (!buffer) {
         std::fclose(file);
+        reportLoadFailure(name, "out of memory");
         return nullptr;
     }
     // A file that shrank since the seek yields fewer bytes: keep what came.
     const std::size_t got = std::fread(buffer, 1, static_cast<std::size_t>(end), file);
+    const int reason = errno;
+    const bool failed = std::ferror(file) != 0;
     std::fclose(file);
+    if (failed) {
+        checkedFree(buffer);
+        reportLoadFailure(name, std::strerror(reason));
+        return nullptr;
+    }
     buffer[got] = 0;
     if (sizeRead) *sizeRead = got;
     return buffer;
@@ -376,7 +418,7 @@ unsigned char* readWholeFile(const char* name, std::size_t* sizeRead, int* failu
 int parseBmpImage(const unsigned char* bytes, std::size_t size, int* widthShift, int* heightShift,
                   Rgb555* texels) {
     BmpLayout layout;
-    if (!readLayout(bytes, size, &layout)) return -1;
+    if (readLayout(bytes, size, &layout)) return -1;
     if (widthShift) *widthShift = layout.widthShift;
     if (heightShift) *heightShift = layout.heightShift;
     if (!texels) return 0;
@@ -394,34 +436,48 @@ int parseBmpImage(const unsigned char* bytes, std::size_t size, int* widthShift,
     return 0;
 }
 
+const char* bmpRefusal(const unsigned char* bytes, std::size_t size) {
+    BmpLayout layout;
+    return readLayout(bytes, size, &layout);
+}
+
 int loadTexture(const char* name) {
-    if (!nameFits(name)) return -1;  // before any file is touched
+    if (!nameFits(name)) {  // before any file is touched
+        reportLoadFailure(name, "its name has 28 bytes or more");
+        return -1;
+    }
     const int shared = findTexture(name);
     if (shared >= 0) return shared;
     const int id = findFreeTextureSlot();
-    if (id < 0) return -1;
+    if (id < 0) {
+        reportLoadFailure(name, "all 128 texture slots are in use");
+        return -1;
+    }
     auto* record = static_cast<Texture*>(checkedAlloc(sizeof(Texture)));
-    if (!record) return -1;
+    if (!record) {
+        reportLoadFailure(name, "out of memory");
+        return -1;
+    }
     textureTable[id] = record;
 
     std::size_t size = 0;
     int failure = -1;
-    unsigned char* data = readWholeFile(name, &size, &failure);
+    unsigned char* data = readWholeFile(name, &size, &failure);  // reports its own failures
     if (!data) {
         freeSlot(id);
         return failure;
     }
-    int widthShift = 0;
-    int heightShift = 0;
+    BmpLayout layout;
+    const char* refusal = readLayout(data, size, &layout);
     Rgb555* block = nullptr;
-    if (parseBmpImage(data, size, &widthShift, &heightShift, nullptr) < 0 ||
-        !(block = prepareRecord(record, id, name, widthShift, heightShift))) {
+    if (refusal || !(block = prepareRecord(record, id, name, layout.widthShift, layout.heightShift))) {
+        reportLoadFailure(name, refusal ? refusal : "out of memory");
         freeSlot(id);
         checkedFree(data);
         return -1;
     }
     parseBmpImage(data, size, nullptr, nullptr, block);  // cannot fail: the same checks passed above
-    doubleImage(block, widthShift, heightShift);
+    doubleImage(block, layout.widthShift, layout.heightShift);
     checkedFree(data);
     return id;
 }

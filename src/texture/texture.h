@@ -51,7 +51,8 @@ void releaseTextures();
 // shares the slot already holding that name (counting the reference).
 // Returns the id, -1 when the name has 28 bytes or more, no slot is free,
 // memory runs out or the file is not an image we accept, and -2 (after the
-// missing-file message) when it cannot be opened.
+// missing-file message) when it cannot be opened. Every failure also prints
+// one English line on stderr: the absolute path tried and the reason.
 int loadTexture(const char* name);
 
 // The id of the loaded texture called `name` with its refCount raised by 1,
@@ -79,7 +80,8 @@ const Rgb555* convertPalette(const unsigned char* entries, int count);
 // byte; *sizeRead receives the number of file bytes in it. Null on failure:
 // then *failureCode (when given) is -2 if the file could not be opened (the
 // missing-file message has been shown) and -1 if it could not be read or
-// held. The caller releases the block with checkedFree.
+// held; either way an English line on stderr says why. The caller releases
+// the block with checkedFree.
 unsigned char* readWholeFile(const char* name, std::size_t* sizeRead, int* failureCode = nullptr);
 
 // The per-frame step: each animated texture shows its image one row further
@@ -93,3 +95,6 @@ void animateTextures();
 // top-down. Returns -1, writing nothing, for a file it does not accept.
 int parseBmpImage(const unsigned char* bytes, std::size_t size, int* widthShift, int* heightShift,
                   Rgb555* texels);
+// Why parseBmpImage refuses these bytes, in English words naming the check,
+// or null when it accepts them.
+const char* bmpRefusal(const unsigned char* bytes, std::size_t size);

@@ -133,6 +133,8 @@ int createSurface(HDC dc, int slot, std::int32_t width, std::int32_t height, std
     }
     surface.pixels = static_cast<Rgb555*>(pixels);
     SelectObject(surface.memoryDC, surface.bitmap);
+    // The release above cleared the raster target of the current slot.
+    if (slot == screen.currentSlot) publishBackBuffer();
     return 0;
 }
 

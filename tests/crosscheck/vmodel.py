@@ -680,16 +680,17 @@ def draw_display_list(target, verts, colour_records, texcoords, prims, texture, 
         cw, s = p['code_word'], p['s']
         if cw & 0x200:
             a, b, d = verts[s[1]], verts[s[2]], verts[s[3]]
-            cross = w32(mul(w32(b[0] - a[0]), w32(d[1] - b[1])) - mul(w32(b[1] - a[1]), w32(d[0] - b[0])))
-            if cross < 0:
+            # The exact cross product decides (Python integers do not wrap).
+            if (b[0] - a[0]) * (d[1] - b[1]) - (b[1] - a[1]) * (d[0] - b[0]) < 0:
                 continue
         n = cw & 7
-        depth = p['depth']
+        depth = sign16(p['depth'])
         used = {1: [s[0]], 2: s[1:3], 3: s[1:4], 4: s[1:5]}.get(n)
         if used is not None:
             vs = [verts[i] for i in used]
             if any(v[3] == -1 for v in vs):
-                depth = 4096
+                p['depth'] = 4096
+                continue  # the near-limit mark is never filed
             elif n == 1:
                 depth = vs[0][2]
             elif n == 2:
@@ -698,7 +699,7 @@ def draw_display_list(target, verts, colour_records, texcoords, prims, texture, 
                 depth = tdiv(w32(vs[0][2] + vs[1][2] + vs[2][2]), 3)
             else:
                 depth = w32(vs[0][2] + vs[1][2] + vs[2][2] + vs[3][2]) >> 2
-        p['depth'] = depth = sign16(depth)
+        p['depth'] = sign16(depth)  # stored: the low 16 bits; filed: the full depth
         bucket = depth + sign16(p['bias'])
         if 0 <= bucket <= 4095:
             buckets[bucket].append(p)

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/common/messages.h"
+#include "util/error.h"
+
 namespace {
 
 TEST(Cp932ToUtf8, ConvertsTextsAndMarksDamagedBytes) {
@@ -27,6 +30,28 @@ TEST(Cp932ToUtf8, LongTextsPassTheBufferBoundary) {
     std::string expected;
     for (int i = 0; i < 300; ++i) expected += "\xe7\x94\xbb";
     EXPECT_EQ(cp932ToUtf8(text), expected);
+}
+
+}  // namespace
+
+namespace {
+
+// Every message text of the program has its English line, its number or
+// name carried over; other texts have none.
+TEST(EnglishMessageLine, TranslatesTheProgramsTextsOnly) {
+    char alloc[ERROR_TEXT_CAPACITY + 1], missing[ERROR_TEXT_CAPACITY + 1];
+    formatErrorText(alloc, MSG_ALLOC_FAILED, -64);
+    formatErrorText(missing, MSG_FILE_NOT_FOUND, "tes256.bmp");
+    const std::string cut = std::string(alloc).substr(0, std::string(alloc).size() - 2);  // no suffix
+    const std::pair<std::string, std::string> cases[] = {
+        {alloc, "Could not allocate -64 bytes of memory."},
+        {missing, "File [tes256.bmp] not found."},
+        {MSG_SURFACE_FAILED, "Could not create the screen buffers."},
+        {"Error", ""},
+        {cut, ""},
+        {"x\x82\xcc\x97\xcc\x88\xe6", ""},
+    };
+    for (const auto& [cp932, english] : cases) EXPECT_EQ(englishMessageLine(cp932ToUtf8(cp932)), english) << english;
 }
 
 }  // namespace

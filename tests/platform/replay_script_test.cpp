@@ -77,6 +77,7 @@ TEST(ReplayScript, MalformedLinesAreReportedWithTheirNumber) {
         {"client 100 100\nclient 100 100", 2},
         {"client 0 100", 1},
         {"client 4097 100", 1},
+        {"client 1 100", 1},  // a back buffer of no column
         {"client 100", 1},
         {"client 100 100 100", 1},
         {"move 1", 1},
@@ -114,7 +115,7 @@ TEST(ReplayScript, MalformedLinesAreReportedWithTheirNumber) {
     EXPECT_FALSE(nul.ok);
     EXPECT_EQ(nul.errorLine, 1);
     // Extremes that are fine.
-    EXPECT_TRUE(parseReplayScript("client 1 1\nmove -2147483648 2147483647\nidle 0\nchar 0").ok);
+    EXPECT_TRUE(parseReplayScript("client 2 2\nmove -2147483648 2147483647\nidle 0\nchar 0").ok);
     EXPECT_TRUE(parseReplayScript("client 4096 4096").ok);
 }
 

@@ -14,6 +14,7 @@
 #include "render/raster/shaded.h"
 #include "render/raster/textured.h"
 #include "util/alloc.h"
+#include "util/code_path.h"
 
 namespace {
 
@@ -208,6 +209,48 @@ TEST_F(Ordering, DropsCounterClockwiseRecordsThatAskForTheBackFaceTest) {
     screen.fill_all(0);
     sortAndDraw();
     EXPECT_GT(screen.countNot(0), 0);
+}
+
+// Filing must not wrap: the back-face test decides by the exact cross product,
+// the near-limit mark is never filed, and a computed depth files by its full
+// 32-bit value plus the bias. Both dispatches draw what was filed.
+TEST_F(Ordering, FilesByExactCrossProductAndFullDepth) {
+    struct Case {
+        const char* what;
+        int x2, y2;            // the third corner; the others are (0, 0) and (65536, 0)
+        std::int32_t z;        // every corner's depth
+        bool nearLimit;        // the first corner at the near limit
+        std::int16_t bias;
+        std::int16_t stored;   // the depth field afterwards
+        std::int32_t bucket;   // or -1: not filed
+    };
+    const Case cases[] = {
+        {"clockwise, cross 2^31", 65536, 32768, 50, false, 0, 50, 50},
+        {"counter-clockwise, cross -2^31: depth not recomputed", 65536, -32768, 50, false, 0, 0, -1},
+        {"near-limit mark under a negative bias", 65536, 32768, 50, true, -100, 4096, -1},
+        {"average 65636 is far, not bucket 100", 65536, 32768, 65636, false, 0, 100, -1},
+        {"average 36000 brought within the table by its bias", 65536, 32768, 36000, false, -32000, -29536, 4000},
+    };
+    for (CodePath path : {CodePath::Reference, CodePath::Fast}) {
+        setCodePath(path);
+        for (const Case& c : cases) {
+            SCOPED_TRACE(std::string(c.what) + (path == CodePath::Fast ? " (fast)" : " (reference)"));
+            TestScreen screen(64, 48);
+            resetList();
+            vertex(1) = {0, 0, c.z, c.nearLimit ? -1 : 0};
+            vertex(2) = {65536, 0, c.z, 0};
+            vertex(3) = {c.x2, c.y2, c.z, 0};
+            Primitive* r = add(PRIM_FLAT_TRI | PRIM_BACKFACE, {0, 1, 2, 3, 1});
+            r->bias = c.bias;
+            sortPrimitives(list_);
+            EXPECT_EQ(r->depth, c.stored);
+            for (int b = 0; b < ORDERING_TABLE_SIZE; ++b)
+                EXPECT_EQ(table_[b], b == c.bucket ? offsetOf(r) : PRIM_LINK_NONE) << "bucket " << b;
+            dispatchPrimitives(list_);
+            EXPECT_EQ(screen.countNot(0) > 0, c.bucket >= 0);
+        }
+    }
+    setCodePath(CodePath::Fast);
 }
 
 std::vector<std::pair<std::int32_t, Rgb555>> callbackCalls;

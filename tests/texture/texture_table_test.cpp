@@ -158,33 +158,47 @@ TEST_F(TextureTable, FullTableRefusesANewNameWithoutReadingIt) {
     EXPECT_EQ(loadedTexture(5)->refCount, 2);
 }
 
-TEST_F(TextureTable, RefusedFilesLeaveTheSlotFree) {
+// Every refusal leaves the slot free and tells the user, on stderr, the
+// absolute path tried and the check that refused the file.
+TEST_F(TextureTable, RefusedFilesLeaveTheSlotFreeAndSayWhy) {
     struct Case {
         const char* name;
         Bytes bytes;
+        const char* reason;
     };
     Bytes wide = buildBmp({100, 100, 24, 0, 40, {}, 0, {}, Bytes(100 * 300, 0)});
     Bytes upsideDown = buildBmp({256, -256, 8, 0, 40, {0}, 0xffffffff, {}, Bytes(256 * 256, 0)});
-    Bytes truncated = twoByTwo();
-    truncated.resize(truncated.size() - 3);  // into the top row's pixels, past its padding
+    const Bytes whole = twoByTwo();
+    const Bytes truncated(whole.begin(), whole.end() - 3);  // into the top row's pixels, past its padding
     Bytes jpeg = twoByTwo();
     bmptest::put32(jpeg, 30, 4);
     const Case cases[] = {
-        {"100x100.bmp", wide}, {"minus256.bmp", upsideDown}, {"short.bmp", truncated},
-        {"jpeg.bmp", jpeg},    {"empty.bmp", {}},
+        {"100x100.bmp", wide, "not a power of two"},
+        {"minus256.bmp", upsideDown, "not a power of two"},  // rows top-down
+        {"short.bmp", truncated, "(truncated)"},
+        {"jpeg.bmp", jpeg, "not a form we read"},
+        {"empty.bmp", {}, "too short"},
+        {"folder.bmp", {}, "it is a directory"},
+        {"nothere.bmp", {}, "no such file"},
     };
     for (const Case& c : cases) {
-        write(c.name, c.bytes);
-        EXPECT_EQ(loadTexture(c.name), -1) << c.name;
+        if (std::string(c.name) == "folder.bmp")
+            fs::create_directory(c.name);
+        else if (std::string(c.name) != "nothere.bmp")
+            write(c.name, c.bytes);
+        testing::internal::CaptureStderr();
+        EXPECT_LT(loadTexture(c.name), 0) << c.name;
+        const std::string said = testing::internal::GetCapturedStderr();
+        EXPECT_NE(said.find("vantir: texture " + (dir_ / c.name).string() + " not loaded: "), std::string::npos)
+            << said;
+        EXPECT_NE(said.find(c.reason), std::string::npos) << said;
         EXPECT_EQ(usedSlots(), 0) << c.name;
     }
-    // A directory opens on some systems but holds no image.
-    fs::create_directory("folder.bmp");
-    EXPECT_LT(loadTexture("folder.bmp"), 0);
-    EXPECT_EQ(usedSlots(), 0);
     headlessClearMessageBoxes();
     write("good.bmp", twoByTwo());
+    testing::internal::CaptureStderr();
     EXPECT_EQ(loadTexture("good.bmp"), 0);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
 }
 
 TEST_F(TextureTable, TwentyFourBitFilesLoadAsTheirImage) {

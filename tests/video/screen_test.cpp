@@ -54,6 +54,10 @@ TEST_F(Screen, SurfacesTakeTheClientSizeWithAnEvenWidth) {
         EXPECT_EQ(headlessState().heldDCs, 0);
         EXPECT_EQ(setScreenDepth(16), 0);  // the depth already is 16: nothing recreated
         EXPECT_EQ(backBufferPixels(), screenSurfaces()[0].pixels);
+        // A surface made again on the current slot is drawn into at once.
+        EXPECT_EQ(createSurface(nullptr, 0, c.width, c.height + 1, 16), 0);
+        EXPECT_NE(backBufferPixels(), nullptr);
+        EXPECT_EQ(backBufferPixels(), screenSurfaces()[0].pixels);
 
         releaseScreen();
         EXPECT_EQ(headlessState().liveGdiObjects, 0);

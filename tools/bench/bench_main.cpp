@@ -7,7 +7,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cstdio>
 #include <cmath>
 #include <cstring>
 #include <random>
@@ -407,7 +406,8 @@ int main(int argc, char** argv) {
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
     headlessReset(512, 480);
     if (!startDemo()) return 1;
-    std::printf("vector extension: %s\n", simdLevelName(detectedSimdLevel()));
+    // In the report's context, not on stdout, so that every output format stays itself.
+    benchmark::AddCustomContext("vector_extension", simdLevelName(detectedSimdLevel()));
     registerSpanBenchmarks();
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

@@ -2,15 +2,17 @@
 //
 // Runs the real program (WinMain) on the headless backend under a replay
 // script. Every `shot NAME` writes OUTDIR/NAME.bmp and prints
-// "NAME WxH HASH" on standard output. Exits with the program's own result, or
-// non-zero when the script is malformed (nothing runs then) or a shot cannot
-// be written.
+// "NAME WxH HASH" on standard output. The exit codes are in USAGE below.
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
 #include <cstdio>
+#include <cstring>
+#include <exception>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <sstream>
 #include <string>
+#include <vector>
 
 #include "platform/headless/headless.h"
 #include "platform/headless/replay_script.h"
@@ -21,81 +23,237 @@ namespace fs = std::filesystem;
 
 namespace {
 
-bool shotFailed = false;
-int shotsTaken = 0;
+constexpr int EXIT_FAILED = 1;         // a malformed script, a file not read or written, no window
+constexpr int EXIT_USAGE = 2;          // wrong arguments
+constexpr int EXIT_SHOTS_MISSING = 3;  // the program ended before some shots
 
-void writeShot(const fs::path& outDir, const std::string& name) {
-    // The program presents screenWidth x screenHeight pixels at the client's top-left.
-    const Shot shot = takeShot(headlessWindowImage(), screenWidth(), screenHeight());
-    const std::vector<std::uint8_t> bmp = encodeShotBmp(shot);
-    const fs::path file = outDir / (name + ".bmp");
-    std::ofstream out(file, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bmp.data()), static_cast<std::streamsize>(bmp.size()));
-    out.close();
-    if (!out) {
-        std::fprintf(stderr, "vantir-replay: cannot write %s\n", file.c_str());
-        shotFailed = true;
+constexpr char USAGE[] =
+    "usage: vantir-replay SCRIPT OUTDIR\n"
+    "\n"
+    "Runs the program on a window in memory under the input of SCRIPT, in the\n"
+    "current directory (the program reads data/tes256.bmp below it). Every shot\n"
+    "is written as OUTDIR/NAME.bmp (OUTDIR is created if missing) and printed as\n"
+    "'NAME WIDTHxHEIGHT HASH' on standard output.\n"
+    "\n"
+    "SCRIPT holds one command a line; '#' starts a comment:\n"
+    "  client W H   the client size, before any other command; W, H 2..4096\n"
+    "               (default 512 480)\n"
+    "  move X Y     the mouse moves to (X, Y); ldown, lup, rdown and rup X Y press\n"
+    "               and release a button there; X, Y 32-bit integers\n"
+    "  char C       a typed character, C its decimal code 0..255 (27: Escape, quits)\n"
+    "  close        a close request (the program ends)\n"
+    "  idle N       N frames, N 0..1000000\n"
+    "  shot NAME    the last frame presented, as NAME.bmp; NAME 1..64 letters,\n"
+    "               digits, '_', '-', '.', not starting with '.'; only after an\n"
+    "               idle, since no frame runs before one\n"
+    "A shot is W rounded down to even by H - 1 pixels (the back buffer), 16-bit.\n"
+    "\n"
+    "Exit status:\n"
+    "  0  every shot written\n"
+    "  1  a malformed script (nothing runs), a file not read or written, or the\n"
+    "     program could not open its window\n"
+    "  2  wrong arguments\n"
+    "  3  the program ended (Escape, close) before some shots; they are named\n";
+
+std::string systemReason(int error) { return std::strerror(error); }
+
+// The whole file, or the system's reason it could not be read.
+bool readFile(const fs::path& path, std::string* text, std::string* reason) {
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file) {
+        *reason = systemReason(errno);
+        return false;
     }
-    std::printf("%s %dx%d %s\n", name.c_str(), shot.width, shot.height, formatShotHash(hashShot(shot)).c_str());
-    std::fflush(stdout);
-    ++shotsTaken;
+    char buffer[1 << 16];
+    std::size_t count = 0;
+    while ((count = std::fread(buffer, 1, sizeof buffer, file)) > 0) text->append(buffer, count);
+    const int error = errno;
+    const bool failed = std::ferror(file) != 0;
+    std::fclose(file);
+    if (failed) *reason = systemReason(error);
+    return !failed;
 }
 
-}  // namespace
+bool writeFile(const fs::path& path, const std::vector<std::uint8_t>& bytes, std::string* reason) {
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    if (!file) {
+        *reason = systemReason(errno);
+        return false;
+    }
+    bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    int error = errno;
+    if (std::fclose(file) != 0 && written) {
+        written = false;
+        error = errno;
+    }
+    if (!written) *reason = systemReason(error);
+    return written;
+}
 
-int main(int argc, char** argv) {
+// Progress of long runs, on a terminal only: "frame N of TOTAL", redrawn in
+// place at most five times a second and only after the first second.
+struct Progress {
+    bool enabled = false;
+    long long frames = 0;
+    long long total = 0;
+    std::chrono::steady_clock::time_point start, lastShown;
+    bool shown = false;
+};
+Progress progress;
+constexpr int PROGRESS_STEP = 500;  // frames between two looks at the clock
+
+void showProgress() {
+    const auto now = std::chrono::steady_clock::now();
+    if (now - progress.start < std::chrono::seconds(1) || now - progress.lastShown < std::chrono::milliseconds(200))
+        return;
+    std::fprintf(stderr, "\rvantir-replay: frame %lld of %lld (%lld%%)", progress.frames, progress.total,
+                 progress.frames * 100 / progress.total);
+    progress.lastShown = now;
+    progress.shown = true;
+}
+
+void clearProgress() {
+    if (progress.shown) std::fprintf(stderr, "\r\033[K");
+    progress.shown = false;
+}
+
+struct ShotRecord {
+    std::string name;
+    int line;
+};
+std::vector<ShotRecord> shotsQueued;
+int shotsTaken = 0;
+bool writeFailed = false;
+
+void writeShot(const fs::path& outDir, const std::string& name) {
+    ++shotsTaken;
+    // The program presents screenWidth x screenHeight pixels at the client's top-left.
+    const Shot shot = takeShot(headlessWindowImage(), screenWidth(), screenHeight());
+    const fs::path file = outDir / (name + ".bmp");
+    std::string reason;
+    clearProgress();
+    if (!writeFile(file, encodeShotBmp(shot), &reason)) {
+        std::fprintf(stderr, "vantir-replay: cannot write %s: %s\n", file.c_str(), reason.c_str());
+        writeFailed = true;
+    }
+    std::printf("%s %dx%d %s\n", name.c_str(), shot.width, shot.height, formatShotHash(hashShot(shot)).c_str());
+    if (std::fflush(stdout) != 0 && !writeFailed) {
+        std::fprintf(stderr, "vantir-replay: cannot write the standard output: %s\n", systemReason(errno).c_str());
+        writeFailed = true;
+    }
+}
+
+void queueIdle(int count) {
+    if (!progress.enabled) {
+        headlessQueueIdle(count);
+        return;
+    }
+    for (int left = count; left > 0; left -= PROGRESS_STEP) {
+        const int step = left < PROGRESS_STEP ? left : PROGRESS_STEP;
+        headlessQueueIdle(step);
+        // Calls take no idle pass, so the frames are those of the plain script.
+        headlessQueueCall([step] {
+            progress.frames += step;
+            showProgress();
+        });
+    }
+}
+
+int run(int argc, char** argv) {
+    if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
+        std::fputs(USAGE, stdout);
+        return 0;
+    }
     if (argc != 3) {
-        std::fprintf(stderr, "usage: vantir-replay SCRIPT OUTDIR\n");
-        return 2;
+        std::fputs(USAGE, stderr);
+        return EXIT_USAGE;
+    }
+    const char* const names[] = {"SCRIPT (the replay script)", "OUTDIR (the directory for the shots)"};
+    for (int i = 1; i <= 2; ++i) {
+        if (argv[i][0] == '\0') {
+            std::fprintf(stderr, "vantir-replay: argument %d, %s, is empty\nusage: vantir-replay SCRIPT OUTDIR\n",
+                         i, names[i - 1]);
+            return EXIT_USAGE;
+        }
     }
     // The program changes into "data" during start-up: fix both paths first.
     std::error_code error;
-    const fs::path scriptPath = fs::absolute(argv[1], error);
-    const fs::path outDir = fs::absolute(argv[2], error);
-    if (error) {
-        std::fprintf(stderr, "vantir-replay: %s\n", error.message().c_str());
-        return 1;
+    fs::path paths[2];
+    for (int i = 1; i <= 2; ++i) {
+        paths[i - 1] = fs::absolute(argv[i], error);
+        if (error) {
+            std::fprintf(stderr, "vantir-replay: %s: %s\n", argv[i], error.message().c_str());
+            return EXIT_FAILED;
+        }
     }
+    const fs::path& scriptPath = paths[0];
+    const fs::path& outDir = paths[1];
 
-    std::ifstream in(scriptPath, std::ios::binary);
-    if (!in) {
-        std::fprintf(stderr, "vantir-replay: cannot read %s\n", scriptPath.c_str());
-        return 1;
+    std::string text, reason;
+    if (!readFile(scriptPath, &text, &reason)) {
+        std::fprintf(stderr, "vantir-replay: cannot read %s: %s\n", argv[1], reason.c_str());
+        return EXIT_FAILED;
     }
-    const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     const ReplayParseResult parsed = parseReplayScript(text);
     if (!parsed.ok) {
         std::fprintf(stderr, "%s:%d: %s\n", argv[1], parsed.errorLine, parsed.error.c_str());
-        return 1;
+        return EXIT_FAILED;
     }
     fs::create_directories(outDir, error);
-    if (error || !fs::is_directory(outDir)) {
-        std::fprintf(stderr, "vantir-replay: cannot use %s as the output directory\n", outDir.c_str());
-        return 1;
+    if (!error && !fs::is_directory(outDir, error) && !error) error = std::make_error_code(std::errc::not_a_directory);
+    if (error) {
+        std::fprintf(stderr, "vantir-replay: cannot use %s as the output directory: %s\n", argv[2],
+                     error.message().c_str());
+        return EXIT_FAILED;
     }
 
     const ReplayScript& script = parsed.script;
+    progress.enabled = isatty(STDERR_FILENO) != 0;
+    for (const ReplayCommand& c : script.commands)
+        if (c.kind == ReplayCommand::IDLE) progress.total += c.idleCount;
+    progress.start = std::chrono::steady_clock::now();
+
     headlessReset(script.clientWidth, script.clientHeight);
-    int shotsQueued = 0;
     for (const ReplayCommand& c : script.commands) {
         switch (c.kind) {
             case ReplayCommand::MESSAGE:
                 headlessQueueMessage(c.message, c.wParam, c.x, c.y);
                 break;
             case ReplayCommand::IDLE:
-                headlessQueueIdle(c.idleCount);
+                queueIdle(c.idleCount);
                 break;
             case ReplayCommand::SHOT:
-                headlessQueueCall([outDir, name = c.name] { writeShot(outDir, name); });
-                ++shotsQueued;
+                headlessQueueCall([&outDir, name = c.name] { writeShot(outDir, name); });
+                shotsQueued.push_back({c.name, c.line});
                 break;
         }
     }
 
     char commandLine[] = "";
     const int result = WinMain(nullptr, nullptr, commandLine, SW_SHOWDEFAULT);
-    if (shotsTaken < shotsQueued)
-        std::fprintf(stderr, "vantir-replay: the program ended before %d of the shots\n", shotsQueued - shotsTaken);
-    if (shotFailed) return 1;
-    return result;
+    clearProgress();
+    // Shots run in script order, so the ones not taken are the last ones.
+    if (shotsTaken < static_cast<int>(shotsQueued.size())) {
+        std::string missing;
+        for (std::size_t i = static_cast<std::size_t>(shotsTaken); i < shotsQueued.size(); ++i)
+            missing += (missing.empty() ? "" : ", ") + shotsQueued[i].name + " (line " +
+                       std::to_string(shotsQueued[i].line) + ")";
+        std::fprintf(stderr, "vantir-replay: the program ended before these shots, not written: %s\n",
+                     missing.c_str());
+    }
+    if (writeFailed) return EXIT_FAILED;
+    if (result != 0) return result;
+    return shotsTaken < static_cast<int>(shotsQueued.size()) ? EXIT_SHOTS_MISSING : 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    // Out of memory (a huge script) is the one exception left; it ends the run in one line too.
+    try {
+        return run(argc, argv);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "vantir-replay: %s\n", e.what());
+        return EXIT_FAILED;
+    }
 }

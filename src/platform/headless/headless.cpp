@@ -6,7 +6,7 @@
 #include <deque>
 #include <utility>
 
-#include "platform/common/cp932.h"
+#include "platform/common/messages.h"
 #include "platform/common/platform_core.h"
 
 namespace {
@@ -165,6 +165,6 @@ DWORD GetTickCount() { return virtualTicks++; }  // unsigned: wraps at 2^32
 
 int MessageBox(HWND, LPCSTR text, LPCSTR caption, UINT) {
     boxes.push_back({caption ? caption : "", text ? text : ""});
-    std::fprintf(stderr, "%s: %s\n", cp932ToUtf8(caption ? caption : "").c_str(), cp932ToUtf8(text ? text : "").c_str());
+    echoMessageBox(caption, text);
     return IDOK;
 }

@@ -51,12 +51,33 @@ constexpr PointCommand POINT_COMMANDS[] = {
 constexpr std::int64_t LONG_MIN_VALUE = INT32_MIN;
 constexpr std::int64_t LONG_MAX_VALUE = INT32_MAX;
 
+// A word as it can be shown in a one-line message: at most 32 bytes, anything
+// outside printable ASCII as \xNN.
+std::string quoteWord(std::string_view word) {
+    constexpr std::size_t SHOWN = 32;
+    std::string out = "'";
+    for (std::size_t i = 0; i < word.size() && i < SHOWN; ++i) {
+        const unsigned char c = static_cast<unsigned char>(word[i]);
+        if (c >= 0x20 && c < 0x7f) {
+            out += static_cast<char>(c);
+        } else {
+            static constexpr char HEX[] = "0123456789abcdef";
+            out += "\\x";
+            out += HEX[c >> 4];
+            out += HEX[c & 15];
+        }
+    }
+    if (word.size() > SHOWN) out += "...";
+    return out + "'";
+}
+
 }  // namespace
 
 ReplayParseResult parseReplayScript(std::string_view text) {
     ReplayParseResult result;
     ReplayScript& script = result.script;
     bool clientGiven = false;
+    bool frameQueued = false;  // an idle pass (and so a frame) comes before this line
     LONG lastX = 0, lastY = 0;
 
     int lineNumber = 0;
@@ -90,6 +111,12 @@ ReplayParseResult parseReplayScript(std::string_view text) {
             if (!wantArgs(2) || !parseInt(words[1], 1, REPLAY_MAX_CLIENT_SIDE, &w) ||
                 !parseInt(words[2], 1, REPLAY_MAX_CLIENT_SIDE, &h))
                 return fail("client needs a width and a height, each 1 to " + std::to_string(REPLAY_MAX_CLIENT_SIDE));
+            // The back buffer is the width rounded down to even by the height
+            // less one row; a shot of it would be an image no viewer opens.
+            if ((w & ~1) == 0 || h - 1 == 0)
+                return fail("client " + std::to_string(w) + " " + std::to_string(h) +
+                            " leaves the back buffer no " + ((w & ~1) == 0 ? "column" : "row") +
+                            ": it is the width rounded down to even by the height less one");
             script.clientWidth = static_cast<int>(w);
             script.clientHeight = static_cast<int>(h);
             clientGiven = true;
@@ -127,13 +154,17 @@ ReplayParseResult parseReplayScript(std::string_view text) {
                 return fail("idle needs a count 0 to " + std::to_string(REPLAY_MAX_IDLE));
             out.kind = ReplayCommand::IDLE;
             out.idleCount = static_cast<int>(n);
+            frameQueued = frameQueued || n > 0;
         } else if (command == "shot") {
             if (!wantArgs(1) || !validShotName(words[1]))
                 return fail("shot needs one name of letters, digits, '_', '-' and '.', not starting with '.'");
+            // Frames run only on idle passes; before the first one the window
+            // holds nothing the program drew.
+            if (!frameQueued) return fail("shot before any frame: no idle pass has run yet (put 'idle 1' before it)");
             out.kind = ReplayCommand::SHOT;
             out.name = std::string(words[1]);
         } else {
-            return fail("unknown command");
+            return fail("unknown command " + quoteWord(words[0]));
         }
         script.commands.push_back(std::move(out));
     }

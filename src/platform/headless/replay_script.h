@@ -1,13 +1,16 @@
 // Replay scripts: scripted input for the real program on the headless backend.
 //
 // One command a line; '#' starts a comment, blank lines are ignored:
-//   client W H      the window's client size, only before any other command
+//   client W H      the window's client size, only before any other command;
+//                   W and H 1..4096, and the back buffer (W rounded down to
+//                   even by H - 1) must keep a column and a row: W, H >= 2
 //   move X Y, ldown X Y, lup X Y, rdown X Y, rup X Y
-//                   a mouse message with its cursor position (X, Y)
-//   char C          WM_CHAR with the character code C (0..255)
+//                   a mouse message with its cursor position (X, Y), 32-bit
+//   char C          WM_CHAR with the decimal character code C (0..255)
 //   close           a close request
-//   idle N          N idle passes in a row (N frames)
-//   shot NAME       the image the last frame presented, saved as NAME.bmp
+//   idle N          N idle passes in a row (N frames), N 0..1,000,000
+//   shot NAME       the image the last frame presented, saved as NAME.bmp;
+//                   only after an idle pass, since no frame runs before one
 #pragma once
 
 #include <string>

@@ -2,12 +2,17 @@
 // events become window messages with screen-coordinate cursor positions; each
 // BitBlt into the window shows the window image 1:1 at the client's top-left.
 #include <SDL.h>
+#include <langinfo.h>
+#include <locale.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <deque>
+#include <string>
 
 #include "platform/common/cp932.h"
+#include "platform/common/messages.h"
 #include "platform/common/platform_core.h"
 
 namespace {
@@ -117,6 +122,46 @@ void translateEvent(const SDL_Event& e) {
     }
 }
 
+// SDL draws a message box's text in the character set of the locale the
+// environment names; under one that is not UTF-8 the Japanese line comes out
+// as garbage. For the time the box is up, the environment names a UTF-8
+// locale instead, when the system has one.
+struct Utf8LocaleForBox {
+    bool changed = false;
+    bool hadValue = false;
+    std::string previous;  // LC_ALL before
+};
+
+bool localeIsUtf8(const char* name) {
+    locale_t locale = newlocale(LC_CTYPE_MASK, name, static_cast<locale_t>(0));
+    if (locale == static_cast<locale_t>(0)) return false;
+    const bool utf8 = std::strcmp(nl_langinfo_l(CODESET, locale), "UTF-8") == 0;
+    freelocale(locale);
+    return utf8;
+}
+
+Utf8LocaleForBox useUtf8LocaleForBox() {
+    Utf8LocaleForBox saved;
+    if (localeIsUtf8("")) return saved;  // the environment's own locale serves
+    for (const char* candidate : {"C.UTF-8", "en_US.UTF-8"}) {
+        if (!localeIsUtf8(candidate)) continue;
+        const char* previous = std::getenv("LC_ALL");
+        saved.hadValue = previous != nullptr;
+        if (previous) saved.previous = previous;
+        saved.changed = setenv("LC_ALL", candidate, 1) == 0;
+        break;
+    }
+    return saved;
+}
+
+void restoreLocale(const Utf8LocaleForBox& saved) {
+    if (!saved.changed) return;
+    if (saved.hadValue)
+        setenv("LC_ALL", saved.previous.c_str(), 1);
+    else
+        unsetenv("LC_ALL");
+}
+
 }  // namespace
 
 // ---- Backend hooks ---------------------------------------------------------
@@ -198,12 +243,16 @@ DWORD GetTickCount() {
 }
 
 int MessageBox(HWND, LPCSTR text, LPCSTR caption, UINT) {
-    const std::string utf8Text = cp932ToUtf8(text ? text : "");
-    const std::string utf8Caption = cp932ToUtf8(caption ? caption : "");
-    std::fprintf(stderr, "%s: %s\n", utf8Caption.c_str(), utf8Text.c_str());
+    echoMessageBox(caption, text);
     const char* driver = SDL_WasInit(SDL_INIT_VIDEO) ? SDL_GetCurrentVideoDriver() : nullptr;
     const bool display = driver && std::strcmp(driver, "offscreen") != 0 && std::strcmp(driver, "dummy") != 0;
-    if (display)
-        SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, utf8Caption.c_str(), utf8Text.c_str(), nullptr);
+    if (!display) return IDOK;
+    std::string shown = cp932ToUtf8(text ? text : "");
+    const std::string english = englishMessageLine(shown);
+    if (!english.empty()) shown += "\n" + english;
+    const std::string utf8Caption = cp932ToUtf8(caption ? caption : "");
+    const Utf8LocaleForBox locale = useUtf8LocaleForBox();
+    SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, utf8Caption.c_str(), shown.c_str(), nullptr);
+    restoreLocale(locale);
     return IDOK;
 }

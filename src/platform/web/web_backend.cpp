@@ -23,12 +23,11 @@
 #include <emscripten/html5.h>
 
 #include <cstdint>
-#include <cstdio>
 #include <string>
 #include <vector>
 
 #include "platform/common/cp932.h"
-#include "platform/common/message_english.h"
+#include "platform/common/messages.h"
 #include "platform/common/platform_core.h"
 
 // clang-format off
@@ -246,11 +245,9 @@ DWORD GetTickCount() {
 }
 
 int MessageBox(HWND, LPCSTR text, LPCSTR caption, UINT) {
+    echoMessageBox(caption, text);  // the console
     const std::string utf8Text = cp932ToUtf8(text ? text : "");
     const std::string utf8Caption = cp932ToUtf8(caption ? caption : "");
-    const std::string english = englishMessageLine(text ? text : "");
-    std::fprintf(stderr, "%s: %s\n", utf8Caption.c_str(), utf8Text.c_str());
-    if (!english.empty()) std::fprintf(stderr, "%s\n", english.c_str());
-    webMessageBox(utf8Caption.c_str(), utf8Text.c_str(), english.c_str());
+    webMessageBox(utf8Caption.c_str(), utf8Text.c_str(), englishMessageLine(utf8Text).c_str());
     return IDOK;
 }
