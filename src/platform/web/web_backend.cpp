@@ -20,7 +20,6 @@
 // -> Promise, frame(workMs, presentMs), ended(exitCode) }; without it
 // message boxes go to the console only and return at once.
 #include <emscripten.h>
-#include <emscripten/html5.h>
 
 #include <cstdint>
 #include <string>
