@@ -1,20 +1,15 @@
 #!/usr/bin/python3
-"""End-to-end test of the browser program in a real headless Chromium.
+"""The browser program in a real headless Chromium, driven by real input events.
 
     web_e2e.py WEB_DIR REPLAY WORK_DIR GOLDEN_DIR DATA_DIR
 
-Serves WEB_DIR (index.html, vantir.js, vantir.wasm) on a free loopback port
-and drives the page with real input events through Selenium:
-  1. the still frame read from the canvas equals, at 5 bits per channel, the
-     frame vantir-replay gives, and has the golden hash;
-  2. a left drag of 30 pixels down gives the golden frame (the page's CSS
-     scale of 2 is taken out); carried on past the canvas's edge to both
-     clamps it gives the replay's frame for a drag to the same clamps; after
-     the release, moves and a right drag change no pixel; Escape ends it;
-  3. ?texture=none shows the missing-file dialog, and after OK the golden
-     untextured frame;
-  4. the frame period the page measured is printed, not judged.
-The server and the browser are always stopped.
+Serves WEB_DIR on a free loopback port. Frames are read from the canvas at 5
+bits per channel and compared pixel for pixel with vantir-replay's frames or
+by hash with the golden ones: the still frame; a 30-pixel left drag at the
+page's scale of 2; a drag past the canvas's edge to both clamps; moves after
+the release and a right drag (no pixel changes); Escape (the page says the
+program ended); ?texture=none (the dialog, then the untextured frame). The
+page's frame period is printed, not judged. Server and browser always stop.
 """
 import base64
 import os
@@ -151,8 +146,8 @@ try:
     # 1. The still frame.
     driver.get(page)
     wait_frames(driver)
-    rect = driver.execute_script("const r = canvas.getBoundingClientRect(); return [r.left, r.top, r.width];")
-    scale, origin = rect[2] / 512, rect[:2]
+    *origin, width = driver.execute_script("const r = canvas.getBoundingClientRect(); return [r.left, r.top, r.width]")
+    scale = width / 512
     if scale != 2:
         fail(f"the canvas is drawn at scale {scale}, not 2, in a 1400 x 1200 window")
     still = canvas_frame(driver)
