@@ -109,7 +109,6 @@ def pointer(driver, path, scale, origin, press=None, release=None):
     actions = ActionBuilder(driver, duration=0)
     at = lambda p: (int(origin[0] + p[0] * scale + scale / 2), int(origin[1] + p[1] * scale + scale / 2))
     actions.pointer_action.move_to_location(*at(path[0]))
-    actions.pointer_action.pause(0.1)  # a frame latches the position before the press
     if press is not None:
         actions.pointer_action.pointer_down(press)
     for p in path[1:]:
@@ -119,6 +118,12 @@ def pointer(driver, path, scale, origin, press=None, release=None):
     if release is not None:
         actions.pointer_action.pointer_up(release)
     actions.perform()
+
+
+def hover(driver, point, scale, origin):
+    """Moves to a client point and lets frames latch it, so a press there turns nothing."""
+    pointer(driver, [point], scale, origin)
+    wait_frames(driver, 2)
 
 
 def steps(a, b, n):
@@ -158,12 +163,17 @@ try:
 
     # 2. Drags and Escape.
     press, down30, clamped = (300, 300), (300, 330), (570, 490)  # (570, 490) lies past the right and bottom edges
-    # Each drag is one action sequence: the driver's pointer capture does not outlive one.
-    pointer(driver, [press] + steps(press, down30, 3), scale, origin, MouseButton.LEFT, MouseButton.LEFT)
+    # The driver's pointer capture ends with its action sequence: a drag that
+    # leaves the canvas is one sequence.
+    hover(driver, press, scale, origin)
+    pointer(driver, [press] + steps(press, down30, 3), scale, origin, press=MouseButton.LEFT)
+    wait_frames(driver, 2)  # the last move is latched before the release
+    pointer(driver, [down30], scale, origin, release=MouseButton.LEFT)
     wait_frames(driver)
     if fnv1a(canvas_frame(driver)) != golden_hash("drag_left", "down30"):
         fail("a left drag of 30 pixels down does not give the golden frame")
     print("e2e[web]: left drag 30 pixels down: the golden frame")
+    hover(driver, press, scale, origin)
     pointer(driver, [press] + steps(press, clamped, 12), scale, origin, MouseButton.LEFT, MouseButton.LEFT)
     wait_frames(driver)
     turned = canvas_frame(driver)
@@ -171,6 +181,7 @@ try:
         f"move {press[0]} {press[1]}\nldown {press[0]} {press[1]}\nidle 1\nmove {clamped[0]} {clamped[1]}\n"
         f"idle 1\nlup {clamped[0]} {clamped[1]}\nidle 1\nshot clamped\n", "clamped"))
     pointer(driver, [clamped, (100, 100), (20, 400)], scale, origin)  # released: moves turn nothing
+    hover(driver, (200, 200), scale, origin)
     pointer(driver, [(200, 200), (400, 300), clamped, (50, 50)], scale, origin, MouseButton.RIGHT, MouseButton.RIGHT)
     wait_frames(driver)
     same_frame("moves after the release and a right drag", canvas_frame(driver), turned)
