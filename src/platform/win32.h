@@ -2,9 +2,10 @@
 //
 // On Windows this is <windows.h> itself. Elsewhere it declares the small subset
 // of the Win32 API that the program uses, with Windows' type shapes and constant
-// values, implemented by one of two backends chosen at link time:
+// values, implemented by one of three backends chosen at link time:
 //   platform/sdl/       a real window through SDL2
 //   platform/headless/  an in-memory window driven by a script (tests, replay)
+//   platform/web/       a canvas in a web page (WebAssembly)
 #pragma once
 
 #ifdef _WIN32

@@ -11,6 +11,9 @@ constexpr char REPLACEMENT[] = "\xef\xbf\xbd";  // U+FFFD
 std::string cp932ToUtf8(std::string_view text) {
     std::string out;
     iconv_t cd = iconv_open("UTF-8", "CP932");
+    // A C library without CP932 (the browser build's) still knows Shift-JIS,
+    // which holds every character of the program's texts.
+    if (cd == reinterpret_cast<iconv_t>(-1)) cd = iconv_open("UTF-8", "SHIFT_JIS");
     if (cd == reinterpret_cast<iconv_t>(-1)) {
         // No converter on this system: keep ASCII, mark the rest.
         for (unsigned char c : text) out += c < 0x80 ? std::string(1, static_cast<char>(c)) : REPLACEMENT;

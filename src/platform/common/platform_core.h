@@ -58,6 +58,10 @@ DWORD backendMessageTime();
 
 // ---- Core services for the backends ---------------------------------------
 
+// Sets the client size of a window from its outer size by the classic window
+// metrics (a sizing frame and a caption for a framed style), at least 1 x 1.
+void platformSetClientSize(HWND window, int outerWidth, int outerHeight);
+
 // The most recently created window that still exists, or null.
 HWND platformMainWindow();
 // The most recently created window, existing or not (its image stays readable).

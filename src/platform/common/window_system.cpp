@@ -5,6 +5,7 @@
 // input; the backend's input source comes next; when both are empty
 // PeekMessage reports an idle pass. Sent messages (WM_CREATE, WM_DESTROY) call
 // the window procedure directly, inside the call that causes them.
+#include <algorithm>
 #include <cstring>
 #include <deque>
 #include <memory>
@@ -40,6 +41,12 @@ constexpr std::uintptr_t ARROW_CURSOR_VALUE = 0x10003;
 constexpr std::uintptr_t APPLICATION_ICON_VALUE = 0x10005;
 constexpr std::uintptr_t STOCK_OBJECT_BASE = 0x20000;
 constexpr int STOCK_OBJECT_COUNT = 20;
+
+// Classic window metrics: a sizing frame of 4 pixels each side and a 20-pixel
+// caption take 8 x 28 pixels of the outer size (520 x 508 -> 512 x 480).
+constexpr int FRAME_EXTRA_WIDTH = 8;
+constexpr int FRAME_EXTRA_HEIGHT = 28;
+constexpr DWORD WS_CAPTION_BITS = 0x00C00000;
 constexpr int BLACK_BRUSH_INDEX = 4;
 
 std::vector<WindowClass> classes;
@@ -91,6 +98,12 @@ HWND platformMainWindow() {
     for (auto it = windows.rbegin(); it != windows.rend(); ++it)
         if ((*it)->alive) return it->get();
     return nullptr;
+}
+
+void platformSetClientSize(HWND window, int outerWidth, int outerHeight) {
+    const bool framed = (window->style & WS_CAPTION_BITS) != 0;
+    window->clientWidth = std::max(1, outerWidth - (framed ? FRAME_EXTRA_WIDTH : 0));
+    window->clientHeight = std::max(1, outerHeight - (framed ? FRAME_EXTRA_HEIGHT : 0));
 }
 
 HWND platformLastWindow() { return windows.empty() ? nullptr : windows.back().get(); }

@@ -5,7 +5,6 @@
 #include <langinfo.h>
 #include <locale.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -18,11 +17,6 @@
 
 namespace {
 
-// Classic window metrics: a sizing frame of 4 pixels each side and a 20-pixel
-// caption take 8 x 28 pixels of the outer size (520 x 508 -> 512 x 480).
-constexpr int FRAME_EXTRA_WIDTH = 8;
-constexpr int FRAME_EXTRA_HEIGHT = 28;
-constexpr DWORD WS_CAPTION_BITS = 0x00C00000;
 constexpr std::uint8_t BACKGROUND_GREY = 255;  // uncovered client area: the white class background
 
 constexpr WPARAM MK_LBUTTON = 0x0001;
@@ -173,9 +167,7 @@ void restoreLocale(const Utf8LocaleForBox& saved) {
 // ---- Backend hooks ---------------------------------------------------------
 
 bool backendCreateWindow(HWND window, int outerWidth, int outerHeight) {
-    const bool framed = (window->style & WS_CAPTION_BITS) != 0;
-    window->clientWidth = std::max(1, outerWidth - (framed ? FRAME_EXTRA_WIDTH : 0));
-    window->clientHeight = std::max(1, outerHeight - (framed ? FRAME_EXTRA_HEIGHT : 0));
+    platformSetClientSize(window, outerWidth, outerHeight);
 
     auto* s = new SdlWindow;
     const std::string title = cp932ToUtf8(window->title);

@@ -2,6 +2,7 @@
 // rectangle it clips against.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "math/fixed.h"

@@ -25,14 +25,14 @@ struct CopyTexel {
     // rather than load them one by one: a copy never gathers, as it has no
     // vector work to share the gather's cost with; add and half combine eight
     // pixels at once, which pays for gathers from two rounds on.
-    static constexpr std::int32_t GATHER_FROM = INT32_MAX;
+    [[maybe_unused]] static constexpr std::int32_t GATHER_FROM = INT32_MAX;
     static std::uint32_t combine(std::uint32_t t, std::uint32_t) { return t; }
 #if VANTIR_X86
     static VANTIR_AVX2 __m128i combine8(__m128i t, __m128i) { return t; }
 #endif
 };
 struct AddTexel {
-    static constexpr std::int32_t GATHER_FROM = 16;
+    [[maybe_unused]] static constexpr std::int32_t GATHER_FROM = 16;
     // Channels added at four-bit precision; a channel's carry lands in the next
     // field's lowest bit (or bit 15), and k - (k >> 5) saturates it to 31.
     static std::uint32_t combine(std::uint32_t t, std::uint32_t d) {
@@ -51,7 +51,7 @@ struct AddTexel {
 #endif
 };
 struct HalfTexel {
-    static constexpr std::int32_t GATHER_FROM = 16;
+    [[maybe_unused]] static constexpr std::int32_t GATHER_FROM = 16;
     // Each channel halved before the sum, so no carry crosses channels.
     static std::uint32_t combine(std::uint32_t t, std::uint32_t d) { return ((t >> 1) & 0x3defu) + ((d >> 1) & 0x3defu); }
 #if VANTIR_X86
@@ -377,8 +377,10 @@ struct Avx2Spans {
 };
 #endif
 
+#if VANTIR_X86
 // Whether the vector pixels may run.
-bool vectorTexels() { return VANTIR_X86 && simdLevel() >= SimdLevel::Avx2; }
+bool vectorTexels() { return simdLevel() >= SimdLevel::Avx2; }
+#endif
 
 // fillTexturedPolygon through the fast clipper and walk with the span routine
 // of one vector level.
