@@ -44,8 +44,9 @@ TEST(ReplayScript, MalformedLinesAreReportedWithTheirNumber) {
         {"client 4097 100", 1}, {"client 1 100", 1} /* no column */, {"client 100", 1}, {"client 100 100 100", 1}, {"move 1", 1}, {"move 1 2 3", 1},
         {"move x 2", 1}, {"move 1.5 2", 1}, {"move +1 2", 1}, {"move 2147483648 0", 1}, {"move -2147483649 0", 1},
         {"char 256", 1}, {"char -1", 1}, {"char a", 1}, {"char", 1}, {"close now", 1}, {"idle -1", 1},
-        {"idle 1000001", 1}, {"idle", 1}, {"\n\n\nidle 99999999999999999999999", 4}, {"shot", 1}, {"shot a b", 1},
-        {"shot ../escape", 1}, {"shot .hidden", 1}, {"shot a/b", 1}, {"shot " + std::string(70, '0'), 1},
+        {"idle 1000001", 1}, {"idle", 1}, {"\n\n\nidle 99999999999999999999999", 4}, {"idle 1\nshot", 2}, {"idle 1\nshot a b", 2},
+        {"idle 1\nshot ../escape", 2}, {"idle 1\nshot .hidden", 2}, {"idle 1\nshot a/b", 2},
+        {"idle 1\nshot " + std::string(70, '0'), 2},
         {"MOVE 1 2", 1}, {"ldown 1 2\tlup 3 4", 1}, {std::string("idle 1\0002", 8), 1}};
     for (const auto& [text, line] : cases) {
         const ReplayParseResult r = parseReplayScript(text);

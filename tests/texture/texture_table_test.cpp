@@ -147,6 +147,10 @@ TEST_F(TextureTable, FullTableRefusesANewNameWithoutReadingIt) {
     EXPECT_EQ(installTexture("x", 1, 9, texels), -1);
     EXPECT_EQ(installTexture("x", 1, 1, nullptr), -1);
     EXPECT_EQ(installTexture(std::string(28, 'x').c_str(), 1, 1, texels), -1);
+    failAllocationsAfter(0);
+    EXPECT_EQ(installTexture("x", 1, 1, texels), -1);
+    failAllocationsAfter(-1);
+    headlessClearMessageBoxes();
     EXPECT_EQ(installTexture("x", 2, 1, texels), 0);
     EXPECT_EQ(std::vector<Rgb555>(texturePixels(0), texturePixels(0) + 16),
               (std::vector<Rgb555>{1, 2, 3, 4, 5, 6, 7, 8, 1, 2, 3, 4, 5, 6, 7, 8}));
