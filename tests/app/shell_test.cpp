@@ -115,46 +115,6 @@ TEST_F(Shell, EscapeQuitsWithoutTheReleaseSequence) {
     EXPECT_NE(sinTable, nullptr);
 }
 
-TEST_F(Shell, StartUpStopsAtTheFirstFailure) {
-    const auto allocationText = [](int bytes) {
-        char text[ERROR_TEXT_CAPACITY + 1];
-        formatErrorText(text, MSG_ALLOC_FAILED, bytes);
-        return std::string(text);
-    };
-    struct Case {
-        std::function<void()> inject;
-        std::string message;
-        bool surfacesUp, cursorsUp;
-    };
-    const Case cases[] = {
-        {[] { failAllocationsAfter(0); }, allocationText(SCREEN_SURFACE_SLOTS * sizeof(ScreenSurface)), false, false},
-        {[] { headlessFailDibSections(1); }, MSG_SURFACE_FAILED, false, false},
-        {[] { headlessFailCompatibleDCs(1); }, MSG_SURFACE_FAILED, false, false},
-        {[] { failAllocationsAfter(1); }, allocationText(CURSOR_SLOTS * sizeof(CursorSlot)), true, false},
-        {[] { failAllocationsAfter(2); }, allocationText(TRIG_TABLE_SIZE * sizeof(Fix9)), true, true},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.message);
-        frames.clear();
-        prepare();
-        headlessQueueIdle(3);
-        c.inject();
-        EXPECT_EQ(runProgram(), 0);
-        failAllocationsAfter(-1);
-        ASSERT_EQ(headlessMessageBoxes().size(), 1u);
-        EXPECT_EQ(headlessMessageBoxes()[0].text, c.message);
-        EXPECT_TRUE(frames.empty());
-        const HeadlessState state = headlessState();
-        EXPECT_TRUE(state.windowExists) << "no shutdown";
-        EXPECT_EQ(state.liveGdiObjects, c.surfacesUp ? 4 : 0);  // earlier steps stay up
-        EXPECT_EQ(cursorSlot(0) != CURSOR_SLOT_EMPTY, c.cursorsUp);
-        EXPECT_EQ(sinTable, nullptr);
-        shutDown();  // the release sequence accepts a partial start-up
-        EXPECT_EQ(headlessState().liveGdiObjects, 0);
-        resetShellState();
-    }
-}
-
 // The window procedure hands every message's position to the mouse (a
 // character moves it too, a burst counts by its last one) and the buttons to
 // their handlers: both capture, either release ends the capture.
@@ -187,25 +147,6 @@ TEST_F(Shell, MessagesMoveThePositionAndButtonsCapture) {
               (std::vector<std::int32_t>{35, 38, 35, 38}));
     EXPECT_EQ((std::vector<std::int32_t>{frames[1].buttons, frames[1].pressed, frames[1].x, frames[1].dx, frames[1].dy}),
               (std::vector<std::int32_t>{MOUSE_LEFT, MOUSE_LEFT, 45, 10, -8}));
-}
-
-TEST_F(Shell, OddClientWidthsDrawOneColumnLess) {
-    for (const int clientWidth : {513, 99}) {
-        prepare(clientWidth, 301);
-        // Paints the drawing area after the scene, before presentation.
-        setFrameHooks(nullptr, [] {
-            std::fill_n(backBufferPixels(), static_cast<std::size_t>(screenWidth()) * screenHeight(), Rgb555{0x03E0});
-        });
-        headlessQueueIdle(1);
-        EXPECT_EQ(runProgram(), 0);
-        const HeadlessWindowImage& image = headlessWindowImage();
-        ASSERT_EQ(image.width, clientWidth);
-        ASSERT_EQ(image.height, 301);
-        for (int y = 0; y < 301; ++y)
-            for (int x = 0; x < clientWidth; ++x)
-                ASSERT_EQ(image.pixels[static_cast<std::size_t>(y) * clientWidth + x] == 0x03E0,
-                          x < (clientWidth & ~1) && y < 300) << clientWidth << ": " << x << "," << y;
-    }
 }
 
 // One drag step turns x (tilt) by -dy and z by -dx, wrapped to a turn, then

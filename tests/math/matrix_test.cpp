@@ -68,17 +68,6 @@ TEST_F(Matrices, StackPushesPopsAndRefusesBeyondItsBounds) {
     EXPECT_EQ(matrixStackDepth, 30);
 }
 
-TEST_F(Matrices, TrigTablesHoldTheListedTruncatedValues) {
-    const int entries[][3] = {{0, 0, 512},   {1, 3, 511},     {85, 255, 443}, {128, 362, 362}, {255, 511, 3},
-                              {256, 512, 0}, {257, 511, -3},  {512, 0, -512}, {768, -512, 0},  {1023, -3, 511}};
-    for (const auto& e : entries) {
-        EXPECT_EQ(sinTable[e[0]], e[1]) << "sin " << e[0];
-        EXPECT_EQ(cosTable[e[0]], e[2]) << "cos " << e[0];
-    }
-    EXPECT_EQ(fixSin(1024 + 256), 512);
-    EXPECT_EQ(fixCos(-1), 511);
-}
-
 TEST(PackRgb555, KeepsBitsThreeToSevenOfEachChannel) {
     EXPECT_EQ(packRgb555(255, 128, 7), 0x7e00);
     EXPECT_EQ(packRgb555(256, 8, 0), 0x0020);  // wraps through the mask, no clamp

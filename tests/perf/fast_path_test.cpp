@@ -79,21 +79,6 @@ TEST(Reciprocal, ExactForEveryNumeratorAndDivisor) {
     check(INT32_MIN, -1);
 }
 
-// The vector spans divide through double precision, which the fast walk takes
-// for exact: the correctly rounded quotient of two 32-bit integers, truncated,
-// is the truncated quotient. Nearest to failing are the numerators either side
-// of the largest multiples, for every divisor a span can have.
-TEST(DoubleDivision, TruncatesAsIntegerDivisionDoes) {
-    const auto exact = [](std::int32_t n, std::int32_t d) {
-        return static_cast<std::int32_t>(static_cast<double>(n) / static_cast<double>(d)) == n / d;
-    };
-    for (std::int32_t d = 1; d <= 70000; ++d) {
-        const std::int32_t top = INT32_MAX / d * d;
-        for (std::int32_t n : {top, top - 1, top - d + 1, top - d, d - 1, d, d + 1, INT32_MAX, INT32_MIN + 1})
-            if (!exact(n, d) || !exact(-n, d)) FAIL() << n << " / " << d;
-    }
-}
-
 // The walk's slopes by reciprocal against the hardware division, on edges of
 // every kind: downwards and upwards, horizontal, long, differences of any size.
 TEST(Reciprocal, EdgeSlopesMatchTheHardwareDivision) {

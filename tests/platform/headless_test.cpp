@@ -67,46 +67,4 @@ TEST_F(Headless, TimelineOrderPointsIdlesAndCalls) {
     EXPECT_EQ(headlessTickCount(), 1u);
 }
 
-// Bad headers (a huge one too: its size is checked by division) and injected
-// failures create nothing.
-TEST_F(Headless, DibSectionsRefuseBadHeadersAndInjectedFailures) {
-    BITMAPINFO good{};
-    good.bmiHeader = {40, 8, -8, 1, 16, BI_RGB, 0, 0, 0, 0, 0};
-    struct Case {
-        const char* name;
-        void (*spoil)(BITMAPINFOHEADER&);
-    };
-    const Case cases[] = {
-        {"zero width", [](BITMAPINFOHEADER& h) { h.biWidth = 0; }},
-        {"negative width", [](BITMAPINFOHEADER& h) { h.biWidth = -4; }},
-        {"zero height", [](BITMAPINFOHEADER& h) { h.biHeight = 0; }},
-        {"two planes", [](BITMAPINFOHEADER& h) { h.biPlanes = 2; }},
-        {"12 bits", [](BITMAPINFOHEADER& h) { h.biBitCount = 12; }},
-        {"short header", [](BITMAPINFOHEADER& h) { h.biSize = 12; }},
-        {"compressed", [](BITMAPINFOHEADER& h) { h.biCompression = BI_RLE8; }},
-        {"huge", [](BITMAPINFOHEADER& h) { h.biWidth = 0x7fffffff, h.biHeight = static_cast<LONG>(0x80000000u); }},
-    };
-    for (const Case& c : cases) {
-        BITMAPINFO info = good;
-        c.spoil(info.bmiHeader);
-        void* bits = reinterpret_cast<void*>(1);
-        EXPECT_EQ(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0), nullptr) << c.name;
-        EXPECT_EQ(bits, nullptr) << c.name;
-    }
-    EXPECT_EQ(CreateDIBSection(nullptr, nullptr, DIB_RGB_COLORS, nullptr, nullptr, 0), nullptr);
-
-    headlessFailDibSections(1);
-    void* bits = nullptr;
-    EXPECT_EQ(CreateDIBSection(nullptr, &good, DIB_RGB_COLORS, &bits, nullptr, 0), nullptr);
-    HBITMAP ok = CreateDIBSection(nullptr, &good, DIB_RGB_COLORS, &bits, nullptr, 0);
-    EXPECT_NE(ok, nullptr);
-    DeleteObject(ok);
-    headlessFailCompatibleDCs(1);
-    EXPECT_EQ(CreateCompatibleDC(nullptr), nullptr);
-    HDC dc = CreateCompatibleDC(nullptr);
-    EXPECT_NE(dc, nullptr);
-    DeleteDC(dc);
-    EXPECT_EQ(headlessState().liveGdiObjects, 0);
-}
-
 }  // namespace

@@ -22,32 +22,6 @@ HeadlessWindowImage sampleImage() {
     return image;
 }
 
-TEST(Shot, TakesTheTopLeftClippedToTheImage) {
-    const Shot shot = takeShot(sampleImage(), 3, 2);
-    ASSERT_EQ(shot.width, 3);
-    ASSERT_EQ(shot.height, 2);
-    EXPECT_EQ(shot.pixels, (std::vector<std::uint16_t>{1, 2, 3, 0x101, 0x102, 0x103}));
-    const Shot clipped = takeShot(sampleImage(), 10, 10);
-    EXPECT_EQ(clipped.width, 4);
-    EXPECT_EQ(clipped.height, 3);
-    const Shot none = takeShot(sampleImage(), -1, 0);
-    EXPECT_EQ(none.pixels.size(), 0u);
-}
-
-TEST(Shot, HashIsFnv1a64OverLittleEndianPixels) {
-    Shot empty;
-    EXPECT_EQ(formatShotHash(hashShot(empty)), "cbf29ce484222325");
-    // FNV-1a 64 of the bytes "a", "\0": pixel 0x0061.
-    Shot one;
-    one.width = one.height = 1;
-    one.pixels = {0x0061};
-    std::uint64_t expected = 0xcbf29ce484222325ull;
-    for (std::uint8_t byte : {0x61, 0x00}) expected = (expected ^ byte) * 0x100000001b3ull;
-    EXPECT_EQ(hashShot(one), expected);
-    EXPECT_EQ(formatShotHash(0xaf63dc4c8601ec8cull), "af63dc4c8601ec8c");  // FNV-1a 64 of "a"
-    EXPECT_EQ(formatShotHash(1), "0000000000000001");
-}
-
 TEST(Shot, BmpIsBottomUpWithPaddedRows) {
     const Shot shot = takeShot(sampleImage(), 3, 2);  // 6 bytes a row, padded to 8
     const std::vector<std::uint8_t> bmp = encodeShotBmp(shot);

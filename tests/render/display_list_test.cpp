@@ -29,30 +29,6 @@ protected:
     DisplayList* list = nullptr;
 };
 
-// The primitive area holds 60000 bytes: 1363 triangles of 44 bytes and 28
-// to spare; what does not fit, or has a malformed size, is refused.
-TEST_F(DisplayListTest, PrimitiveAreaRefusesWhatDoesNotFit) {
-    for (std::int32_t size : {-44, 0, 8, 15, 18, 45}) EXPECT_EQ(allocPrimitive(size), nullptr) << size;
-    std::vector<std::int16_t> vertices(3 * 2000);
-    for (std::size_t i = 0; i < vertices.size(); ++i) vertices[i] = static_cast<std::int16_t>(i);
-    EXPECT_EQ(addTriangles(0, 5, 0, 0, vertices.data(), vertices.data(), nullptr, nullptr, 0, 2000, 0), 1363);
-    EXPECT_EQ(list->primitiveCount, 1363);
-    EXPECT_EQ(list->nextFree - list->firstPrimitive, 59972u);
-    for (int i : {0, 1362}) {
-        const Primitive* r = record(i);
-        EXPECT_EQ(r->codeWord, PRIM_TEX_TRI);
-        EXPECT_EQ(r->size, 44);
-        EXPECT_EQ(r->link, PRIM_LINK_NONE);
-        EXPECT_EQ(r->s[1] + r->s[2] + r->s[3], 9 * i + 3);
-        EXPECT_EQ(r->s[9], 3 * i + 7);
-    }
-    EXPECT_EQ(allocPrimitive(44), nullptr);
-    EXPECT_EQ(primitiveOffset(list, allocPrimitive(28)), list->firstPrimitive + 59972);
-    EXPECT_EQ(allocPrimitive(PRIMITIVE_HEADER_BYTES), nullptr);
-    const ProjectedVertex zero{};
-    EXPECT_EQ(std::memcmp(&list->projectedVertices[0], &zero, sizeof zero), 0);  // right behind the area
-}
-
 // Flags choose the code (textured when a texture is given) and how many
 // colour fields each triangle takes; indices are offset by the bases and
 // wrap to 16 bits, missing lists leave their fields zero.
@@ -125,26 +101,6 @@ TEST_F(DisplayListTest, RowsAppendWithinTheirCapacity) {
     EXPECT_EQ(projectedVertexAt(-1), nullptr);
 }
 
-// Colour records convert to RGB555 up to the row's count and the table's end.
-TEST_F(DisplayListTest, ConvertColours) {
-    ColourRecord colours[DISPLAY_LIST_COLOUR_COUNT] = {};
-    ASSERT_EQ(bindColourArray(colours, DISPLAY_LIST_COLOUR_COUNT), 0);
-    for (const ColourRecord& c : {ColourRecord{255, 128, 7, 0}, {255, 255, 255, 0}, {8, 0, 0, 0}}) appendRow(&c, 1);
-    list->colourTable[3] = 0x1234;  // past the count: kept
-    EXPECT_EQ(convertColours(), list->colourTable);
-    EXPECT_EQ(std::vector<Rgb555>(list->colourTable, list->colourTable + 4), (std::vector<Rgb555>{0x7e00, 0x7fff, 0x0400, 0x1234}));
-    DisplayList* small = createDisplayList(44, 4, 2, 0, 0);
-    ASSERT_FALSE(isAllOnesAddress(small));
-    setCurrentDisplayList(small);
-    ColourRecord five[5] = {{255, 0, 0, 0}, {0, 255, 0, 0}, {0, 0, 255, 0}, {1, 1, 1, 0}, {2, 2, 2, 0}};
-    ASSERT_EQ(bindColourArray(five), 0);
-    for (const ColourRecord& c : five) appendRow(&c, 1);
-    EXPECT_EQ(convertColours(), small->colourTable);
-    EXPECT_EQ(small->colourTable[0] * 0x10000 + small->colourTable[1], 0x7c0003e0);
-    setCurrentDisplayList(list);
-    checkedFree(small);
-}
-
 // Bad sizes give the all-ones address with one message; each failed
 // allocation of the start-up has its own result, and everything refuses
 // without a current list.
@@ -180,18 +136,5 @@ TEST(DisplayListStartUp, FailuresAndNoList) {
 
 void callbackA(std::int32_t) {}
 void callbackB(std::int32_t) {}
-
-TEST(PrimitiveCallbacks, HandlesNameRegisteredFunctions) {
-    const std::int32_t a = registerPrimitiveCallback(callbackA), b = registerPrimitiveCallback(callbackB);
-    ASSERT_GE(a, 1);
-    ASSERT_LE(b, PRIM_CALLBACK_CAPACITY);
-    EXPECT_NE(a, b);
-    EXPECT_EQ(registerPrimitiveCallback(callbackA), a);
-    EXPECT_EQ(primitiveCallback(std::uint32_t(a)), &callbackA);
-    EXPECT_EQ(primitiveCallback(std::uint32_t(b)), &callbackB);
-    EXPECT_EQ(primitiveCallback(0), nullptr);
-    EXPECT_EQ(primitiveCallback(PRIM_CALLBACK_CAPACITY + 1), nullptr);
-    EXPECT_EQ(registerPrimitiveCallback(nullptr), -1);
-}
 
 }  // namespace

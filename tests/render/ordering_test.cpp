@@ -128,28 +128,6 @@ TEST_F(Ordering, AveragesDepthsPerVertexCount) {
     }
 }
 
-TEST_F(Ordering, DrawsFarToNearAndTheFirstCreatedLastWithinABucket) {
-    TestScreen screen(64, 48);
-    triangleAt(1, 100);
-    triangleAt(4, 0);
-    triangleAt(7, 3000);
-    Primitive* first = add(PRIM_FLAT_TRI, {0, 1, 2, 3, 1});
-    Primitive* second = add(PRIM_FLAT_TRI, {0, 1, 2, 3, 2});
-    sortPrimitives(list_);
-    EXPECT_EQ(table_[100], offsetOf(second));
-    EXPECT_EQ(second->link, offsetOf(first));
-    dispatchPrimitives(list_);
-    EXPECT_EQ(screen.at(15, 15), list_->colourTable[1]);  // the first created ends up on top
-
-    // Bucket 0 is drawn last, after the far bucket 3000.
-    resetList();
-    add(PRIM_FLAT_TRI, {0, 4, 5, 6, 3});
-    add(PRIM_FLAT_TRI, {0, 7, 8, 9, 4});
-    sortAndDraw();
-    EXPECT_EQ(screen.at(15, 15), list_->colourTable[3]);
-    EXPECT_TRUE(tableEmpty());
-}
-
 // Filing must not wrap: the back-face test decides by the exact cross product,
 // the near-limit mark is never filed, and a computed depth files by its full
 // 32-bit value plus the bias. Both dispatches draw what was filed.
@@ -198,29 +176,6 @@ void recordCallback(std::int32_t depth) {
     if (callbackScreen) callbackCalls.push_back({depth, callbackScreen->at(15, 15)});  // other tests may reach it too
 }
 
-TEST_F(Ordering, CallsCallbacksBeforeThePrimitivesOfTheirBucket) {
-    TestScreen screen(64, 48);
-    callbackScreen = &screen;
-    callbackCalls.clear();
-    const std::int32_t handle = registerPrimitiveCallback(recordCallback);
-    ASSERT_GT(handle, 0);
-    triangleAt(1, 50);
-    add(PRIM_FLAT_TRI, {0, 1, 2, 3, 1});
-    Primitive* record = add(PRIM_CALLBACK, {0, 0}, 20);
-    std::memcpy(&record->s[0], &handle, sizeof handle);
-    record->depth = 40;
-    slots_[3] = {PRIM_CALLBACK, 20, 0, 50, 0, static_cast<std::uint32_t>(handle)};
-    slots_[4] = {PRIM_FLAT_TRI, 20, 0, 60, 0, static_cast<std::uint32_t>(handle)};  // not code 96: not called
-    slots_[5] = {PRIM_CALLBACK, 20, 0, 5000, 0, static_cast<std::uint32_t>(handle)};  // outside the table
-    sortAndDraw();
-    ASSERT_EQ(callbackCalls.size(), 2u);
-    EXPECT_EQ(callbackCalls[0], (std::pair<std::int32_t, Rgb555>{50, 0}));  // before the triangle of bucket 50
-    EXPECT_EQ(callbackCalls[1].first, 40);
-    EXPECT_EQ(callbackCalls[1].second, list_->colourTable[1]);
-    EXPECT_TRUE(tableEmpty());
-    callbackScreen = nullptr;
-}
-
 // The fast dispatch leaves out a polygon that an opaque twin with the same
 // corners draws over later in its bucket; records that differ in a corner or
 // in their number of corners are no twins, so both paths draw both.
@@ -249,35 +204,6 @@ TEST_F(Ordering, FastDispatchTellsTwinsByEveryCorner) {
         EXPECT_EQ(drawn[0], drawn[1]) << "codes " << records[0].first << " and " << records[1].first;
     }
     setCodePath(CodePath::Fast);
-}
-
-// A record too short for its fields is skipped; a size of 0, an unaligned
-// size or a count beyond the records ends the walk; a table filed twice (the
-// record then links to itself) still ends its frame.
-TEST_F(Ordering, StopsAtRecordsThatDoNotFit) {
-    TestScreen screen(64, 48);
-    triangleAt(1, 5);
-    add(PRIM_FLAT_TRI, {0, 1, 2, 3, 1}, 20);
-    Primitive* good = add(PRIM_FLAT_TRI, {0, 1, 2, 3, 1});
-    sortPrimitives(list_);
-    EXPECT_EQ(table_[5], offsetOf(good));
-    EXPECT_EQ(good->link, PRIM_LINK_NONE);
-    sortPrimitives(list_);
-    dispatchPrimitives(list_);
-    EXPECT_TRUE(tableEmpty());
-    EXPECT_EQ(screen.at(15, 15), list_->colourTable[1]);
-    for (std::int32_t size : {0, 6, 8, 1 << 30, -44}) {
-        resetList();
-        Primitive* a = add(PRIM_FLAT_TRI, {0, 1, 2, 3, 1});
-        a->size = size;
-        add(PRIM_FLAT_TRI, {0, 1, 2, 3, 1});
-        list_->primitiveCount = 1000000;
-        sortPrimitives(list_);
-        EXPECT_EQ(table_[5], PRIM_LINK_NONE) << size;  // neither a nor the record after it
-        dispatchPrimitives(list_);
-        EXPECT_TRUE(tableEmpty());
-    }
-    EXPECT_TRUE(screen.guardsIntact());
 }
 
 // Random primitives of every code, on and far off screen, with hostile fields,

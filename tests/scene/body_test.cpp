@@ -40,50 +40,6 @@ protected:
     Matrix identity;
 };
 
-// Two bodies of radius 10 touch when the truncated distance of their centres
-// is below 20, only from different lists and only when both collide; each is
-// then called back once and names the other.
-TEST_F(BodyTest, ContactAtTruncatedDistance) {
-    struct Case {
-        Vec4 other;
-        int list;
-        std::uint32_t flags;
-        bool touching;
-    };
-    const Case cases[] = {
-        {{19, 6, 0, 0}, 1, BODY_COLLIDES, true},    // sqrt(397) = 19.92, truncated to 19
-        {{16, 12, 0, 0}, 1, BODY_COLLIDES, false},  // exactly 20
-        {{0, 0, -19, 0}, 1, BODY_COLLIDES, true},   {{11, 11, 11, 0}, 1, BODY_COLLIDES, true},  // sqrt(363)
-        {{12, 12, 12, 0}, 1, BODY_COLLIDES, false},  // sqrt(432)
-        {{0, 0, 0, 0}, 0, BODY_COLLIDES, false},     // the same list
-        {{0, 0, 0, 0}, 1, BODY_PROJECT, false},      // not colliding
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.other.x << "," << c.other.y << "," << c.other.z << " list " << c.list);
-        releaseBodies();
-        ASSERT_EQ(initBodies(), 0);
-        calls.clear();
-        Body* a = link(0, {0, 0, 0, 0});
-        Body* b = link(c.list, c.other, c.flags);
-        frame();
-        EXPECT_EQ(bool(a->flags & BODY_CONTACT), c.touching);
-        EXPECT_EQ(bool(b->flags & BODY_CONTACT), c.touching);
-        EXPECT_EQ(callsOf(a) * 10 + callsOf(b), c.touching ? 11 : 0);
-        EXPECT_EQ(a->partner, c.touching ? b : nullptr);
-        EXPECT_EQ(b->partner, c.touching ? a : nullptr);
-    }
-    // View positions 2^31 apart: about 3.7e9, no contact; null callbacks are skipped.
-    Body* far = link(2, {0, 0, 0, 0});
-    Body* near = link(3, {0, 0, 0, 0}, BODY_COLLIDES, nullptr);
-    far->view = {1 << 30, 1 << 30, 1 << 30, 0};
-    near->view = {-(1 << 30), -(1 << 30), -(1 << 30), 0};
-    calls.clear();
-    testBodyContacts();
-    EXPECT_FALSE(far->flags & BODY_CONTACT);
-    frame();
-    EXPECT_TRUE(near->flags & BODY_CONTACT);
-}
-
 // A contact ends when the bodies part (also for the second body of a list),
 // and unlinking a body clears the partner fields that name it.
 TEST_F(BodyTest, ContactEndsWhenTheBodiesPartOrOneIsUnlinked) {

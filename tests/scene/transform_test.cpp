@@ -13,44 +13,6 @@ struct ProjectionCase {
     ProjectedVertex expected;
 };
 
-TEST_F(TransformTest, ProjectionExamples) {
-    const ProjectionCase cases[] = {
-        {{100, 0, 0, 0}, {200, 80, 0, 0}},           // screen plane: own x from the centre
-        {{100, 0, 256, 0}, {150, 80, 256, 0}},       // twice as far: half the offset
-        {{3, -2, -255, 0}, {868, -432, -255, 0}},    // nearest accepted depth: divisor 1
-        {{3, -2, -256, 0}, {768, -512, -256, -1}},   // near limit: view coordinates x 256
-        {{3, -2, -1000, 0}, {768, -512, -1000, -1}},
-        {{1, 0, 1000, 0}, {100, 80, 1000, 0}},       // 256 / 1256 truncates to 0
-        {{-1, 0, 1000, 0}, {100, 80, 1000, 0}},      // toward zero, not down
-        {{0, -1, 1000, 0}, {100, 80, 1000, 0}},
-        {{-3, 3, 256, 0}, {99, 81, 256, 0}},         // -1.5 -> -1, 1.5 -> 1
-        {{-5, 0, 0, 0}, {95, 80, 0, 0}},
-    };
-    Matrix identity;
-    matIdentity(&identity);
-    for (const ProjectionCase& c : cases) {
-        ProjectedVertex out{};
-        EXPECT_EQ(transformVertices(1, &out, &c.view, &identity), 0);
-        EXPECT_EQ(std::memcmp(&out, &c.expected, sizeof out), 0) << c.view.x << "," << c.view.y << "," << c.view.z
-                                                                << " -> " << out.x << "," << out.y << "," << out.clip;
-    }
-}
-
-TEST_F(TransformTest, DepthSumIsShiftedOnceAndDown) {
-    Matrix m;
-    matIdentity(&m);
-    m.m[0][2] = 256;  // half a unit of depth per x
-    m.m[2][2] = 256;
-    const ModelVertex source[] = {{1, 0, 1, 0}, {0, 0, -1, 0}};
-    ProjectedVertex out[2] = {};
-    transformVertices(2, out, source, &m);
-    EXPECT_EQ(out[0].z, 1);   // 256 + 256 shifted once; shifting each term would give 0
-    EXPECT_EQ(out[1].z, -1);  // -256 >> 9 rounds toward minus infinity
-    out[0] = {7, 7, 7, 7};
-    for (std::int32_t count : {0, -1}) transformVertices(count, out, source, &m);
-    EXPECT_EQ(out[0].x + out[0].clip, 14);  // no count, no write
-}
-
 // Camera at its start values, model at (10, 0, 0). Part 0 turns a quarter
 // about z and moves 100 away; part 1 is its child; pop 1 makes part 2 a
 // sibling of part 1; pop 2 makes part 3 a child of the model again.
@@ -92,36 +54,6 @@ TEST_F(TransformTest, FrameThroughAPartHierarchy) {
     EXPECT_EQ(model->parts[2].world.m[3][2], 125 * 512);
     EXPECT_EQ(model->parts[0].local.m[0][1], -512);
     EXPECT_EQ(matrixStackDepth, 1);  // part 3's push is still on the stack
-}
-
-TEST_F(TransformTest, HiddenModelsKeepTheirVertices) {
-    const int slot = createModel(1);
-    sourceVertices[0] = {0, 0, 0, 0};
-    ASSERT_EQ(addModelPart(slot, 0, 1, 0), 0);
-    list->projectedVertices[0] = {-9, -9, -9, -9};
-    modelAt(slot)->flags |= MODEL_HIDDEN;
-    transformAllModels();
-    EXPECT_EQ(list->projectedVertices[0].x, -9);
-    EXPECT_EQ(list->projectedVertices[0].clip, -9);
-    modelAt(slot)->flags &= ~MODEL_HIDDEN;
-    transformAllModels();
-    EXPECT_EQ(list->projectedVertices[0].x, CENTRE_X);
-    EXPECT_EQ(list->projectedVertices[0].z, 75);
-}
-
-TEST_F(TransformTest, PartsAreClippedToTheProjectedVertices) {
-    // Row 0 bound without a capacity cannot refuse the range when the part is
-    // added; the frame still writes only the vertices that exist.
-    static ModelVertex wide[DISPLAY_LIST_VERTEX_COUNT + 8] = {};
-    ASSERT_EQ(bindVertexArray(wide), 0);
-    const int slot = createModel(2);
-    ASSERT_EQ(addModelPart(slot, 1498, 6, 0), 0);
-    ASSERT_EQ(addModelPart(slot, 1600, 4, 0), 1);
-    transformAllModels();
-    EXPECT_EQ(list->projectedVertices[1498].z, 75);
-    EXPECT_EQ(list->projectedVertices[1499].z, 75);
-    const unsigned char zero[64] = {};
-    EXPECT_EQ(std::memcmp(list->reservedColourRecords, zero, sizeof zero), 0);
 }
 
 TEST_F(TransformTest, EmptySlotsAndNoModelsDoNothing) {

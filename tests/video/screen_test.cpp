@@ -56,46 +56,6 @@ TEST_F(Screen, SurfacesTakeTheClientSizeWithAnEvenWidth) {
     }
 }
 
-TEST_F(Screen, ClearWordDoublesTheLowFiveBitsOfEachComponent) {
-    startScreen(512, 480);
-    EXPECT_EQ(screenClearWord(), 0u);
-    for (const auto& c : {std::array<std::int64_t, 4>{31, 0, 0, 0x7C007C00}, {0, 0, 31, 0x001F001F},
-                          {0, 31, 0, 0x03E003E0}, {63, 32, 33, 0x7C017C01}, {-1, -1, -1, 0x7FFF7FFF}}) {
-        setClearColor(static_cast<std::int32_t>(c[0]), static_cast<std::int32_t>(c[1]), static_cast<std::int32_t>(c[2]));
-        EXPECT_EQ(screenClearWord(), static_cast<std::uint32_t>(c[3])) << c[0] << "," << c[1] << "," << c[2];
-    }
-}
-
-// A clearing frame fills the usable rows of the even width and presents just
-// them; a frame without flags still waits and holds the context, clearing nothing.
-TEST_F(Screen, ClearAndPresentCoverTheUsableRowsOfTheEvenWidth) {
-    for (const int clientWidth : {512, 513}) {
-        HWND window = startScreen(clientWidth, 480);
-        fillBitmap(480, PATTERN);
-        setClearColor(31, 0, 0);
-        beginFrame(window, FRAME_CLEAR);
-        const Rgb555* pixels = backBufferPixels();
-        for (int i = 0; i < 512 * 480; ++i) ASSERT_EQ(pixels[i], i < 512 * 479 ? 0x7C00 : PATTERN) << i;
-        presentFrame();
-        const HeadlessWindowImage& image = headlessWindowImage();
-        ASSERT_EQ(image.width, clientWidth);
-        for (int y = 0; y < 480; ++y)
-            for (int x = 0; x < clientWidth; ++x)
-                ASSERT_EQ(image.pixels[static_cast<std::size_t>(y) * clientWidth + x] == 0x7C00, x < 512 && y < 479)
-                    << clientWidth << ": " << x << "," << y;
-        fillBitmap(480, PATTERN);
-        const DWORD before = headlessTickCount();
-        beginFrame(window, 0);
-        EXPECT_EQ(headlessState().heldDCs, 1);
-        EXPECT_GE(headlessTickCount() - before, 19u);
-        EXPECT_EQ(backBufferPixels()[0], PATTERN);
-        presentFrame();
-        EXPECT_EQ(headlessState().heldDCs, 0);
-        EXPECT_EQ(headlessPresentCount(), 2);
-        releaseScreen();
-    }
-}
-
 // Every GetTickCount call advances the virtual clock by 1 ms, so the clock
 // after a frame start tells exactly how long it waited.
 TEST_F(Screen, PacingWaitsFromFrameStartToFrameStart) {
