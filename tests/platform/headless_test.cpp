@@ -3,22 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include "support/shell.h"
 
 namespace {
-
-HWND makeWindow() {
-    WNDCLASSEX c{};
-    c.cbSize = sizeof c;
-    c.style = CS_HREDRAW | CS_VREDRAW;
-    c.lpfnWndProc = DefWindowProc;
-    c.hIcon = LoadIcon(nullptr, IDI_APPLICATION);
-    c.hCursor = LoadCursor(nullptr, IDC_ARROW);
-    c.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
-    c.lpszClassName = "VANTIR";
-    RegisterClassEx(&c);
-    return CreateWindowEx(0, "VANTIR", "TEST", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT, 520, 508, nullptr,
-                          nullptr, nullptr, nullptr);
-}
 
 class Headless : public ::testing::Test {
 protected:
@@ -27,7 +14,7 @@ protected:
 };
 
 TEST_F(Headless, TimelineOrderPointsIdlesAndCalls) {
-    HWND window = makeWindow();
+    HWND window = createBareWindow(512, 480);
     headlessQueueMessage(WM_LBUTTONDOWN, 0, 10, 20);
     headlessQueueIdle(2);
     int called = 0;

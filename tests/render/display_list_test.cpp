@@ -134,7 +134,4 @@ TEST(DisplayListStartUp, FailuresAndNoList) {
     EXPECT_EQ(rowCount(0), -1);
 }
 
-void callbackA(std::int32_t) {}
-void callbackB(std::int32_t) {}
-
 }  // namespace

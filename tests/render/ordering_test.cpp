@@ -31,7 +31,6 @@ protected:
         ASSERT_EQ(initDisplayList(), 0);
         list_ = currentDisplayList();
         table_ = orderingTable;
-        slots_ = callbackSlots;
         bindColourArray(colourRecords_, COLOURS);
         bindTexCoordArray(texCoords_, TEX_COORDS);
         for (int i = 0; i < COLOURS; ++i) list_->colourTable[i] = static_cast<Rgb555>(0x0400 * (i % 31) + 1);
@@ -80,7 +79,6 @@ protected:
 
     DisplayList* list_ = nullptr;
     std::uint32_t* table_ = nullptr;
-    CallbackSlot* slots_ = nullptr;
     ColourRecord colourRecords_[COLOURS] = {};
     TexCoord texCoords_[TEX_COORDS] = {};
     TestTextures textures_;
@@ -168,12 +166,6 @@ TEST_F(Ordering, FilesByExactCrossProductAndFullDepth) {
         }
     }
     setCodePath(CodePath::Fast);
-}
-
-std::vector<std::pair<std::int32_t, Rgb555>> callbackCalls;
-TestScreen* callbackScreen = nullptr;
-void recordCallback(std::int32_t depth) {
-    if (callbackScreen) callbackCalls.push_back({depth, callbackScreen->at(15, 15)});  // other tests may reach it too
 }
 
 // The fast dispatch leaves out a polygon that an opaque twin with the same

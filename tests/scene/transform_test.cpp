@@ -8,11 +8,6 @@ namespace {
 
 using TransformTest = SceneTest;
 
-struct ProjectionCase {
-    ModelVertex view;  // through the identity matrix the source is the view position
-    ProjectedVertex expected;
-};
-
 // Camera at its start values, model at (10, 0, 0). Part 0 turns a quarter
 // about z and moves 100 away; part 1 is its child; pop 1 makes part 2 a
 // sibling of part 1; pop 2 makes part 3 a child of the model again.

@@ -1,10 +1,7 @@
 // The texture table: loading from files, sharing by name, refusals that
 // leave the slot free, the doubled image and the scroll animation.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <string>
@@ -12,6 +9,7 @@
 
 #include "platform/headless/headless.h"
 #include "support/bmp.h"
+#include "support/shell.h"
 #include "texture/texture.h"
 #include "util/alloc.h"
 #include "util/error.h"
@@ -19,7 +17,6 @@
 namespace {
 
 using bmptest::Bytes;
-using bmptest::BmpFields;
 using bmptest::buildBmp;
 using bmptest::paddedRows;
 
@@ -31,22 +28,11 @@ int usedSlots() {
     return used;
 }
 
-std::string notFoundText(const char* name) {
-    char text[ERROR_TEXT_CAPACITY + 1];
-    formatErrorText(text, MSG_FILE_NOT_FOUND, name);
-    return text;
-}
-
 // Each test runs in a fresh directory of its own (files are looked up in the
 // working directory, as the program's "data" directory), with a fresh table.
 class TextureTable : public testing::Test {
 protected:
     void SetUp() override {
-        saved_ = fs::current_path();
-        char pattern[] = "/tmp/vantir-texture-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        dir_ = pattern;
-        fs::current_path(dir_);
         headlessClearMessageBoxes();
         ASSERT_EQ(initTextures(), 0);
     }
@@ -54,41 +40,14 @@ protected:
         releaseTextures();
         failAllocationsAfter(-1);
         headlessClearMessageBoxes();
-        fs::current_path(saved_);
-        fs::remove_all(dir_);
     }
     void write(const char* name, const Bytes& bytes) { ASSERT_TRUE(bmptest::writeFileBytes(name, bytes)); }
-    void copyRealFile(const char* name) {
-        fs::copy_file(fs::path(VANTIR_SOURCE_DIR) / "fuzz/seeds/imagemagick" / name, dir_ / name);
-    }
 
-    fs::path saved_;
-    fs::path dir_;
+    ScopedRunDirectory directory_;
 };
 
 Bytes twoByTwo() {
     return buildBmp({2, 2, 24, 0, 40, {}, 0, {}, paddedRows({{0xff, 0, 0, 0, 0xff, 0}, {0, 0, 0xff, 0xff, 0xff, 0xff}})});
-}
-
-TEST_F(TextureTable, LoadFillsTheRecordAndDoublesTheImage) {
-    copyRealFile("bmp3_8bit_rle.bmp");
-    const int id = loadTexture("bmp3_8bit_rle.bmp");
-    ASSERT_EQ(id, 0);
-    const Texture* t = loadedTexture(id);
-    ASSERT_NE(t, nullptr);
-    EXPECT_STREQ(t->name, "bmp3_8bit_rle.bmp");
-    EXPECT_EQ(t->id * 100 + t->refCount * 10 + t->animCounter, 10);
-    EXPECT_EQ(t->widthShift * 1000 + t->heightShift * 100 + t->widthShiftCopy * 10 + t->heightShiftCopy, 5454);
-    EXPECT_EQ(textureWidthShift(id) * 10 + textureHeightShift(id), 54);
-    EXPECT_TRUE(t->currentPixels == t->basePixels && texturePixels(id) == t->basePixels);
-
-    // The same texels as the decoder gives for the file's bytes, twice.
-    const Bytes file = bmptest::readFileBytes("bmp3_8bit_rle.bmp");
-    std::vector<Rgb555> image(32 * 16);
-    ASSERT_EQ(parseBmpImage(file.data(), file.size(), nullptr, nullptr, image.data()), 0);
-    EXPECT_EQ(std::vector<Rgb555>(t->basePixels, t->basePixels + 512), image);
-    EXPECT_EQ(std::vector<Rgb555>(t->basePixels + 512, t->basePixels + 1024), image);
-    EXPECT_TRUE(headlessMessageBoxes().empty());
 }
 
 TEST_F(TextureTable, SameNameSharesTheSlotAndCountsReferences) {
@@ -112,30 +71,6 @@ TEST_F(TextureTable, SameNameSharesTheSlotAndCountsReferences) {
     write("a.bmp", twoByTwo());
     EXPECT_EQ(loadTexture("a.bmp"), 0);
     EXPECT_EQ(loadedTexture(0)->refCount, 1);
-}
-
-// A missing file shows its name and leaves the slot free; names of 28 bytes
-// or more (the field holds 27 and the NUL) are refused before any read.
-TEST_F(TextureTable, NamesOf28BytesOrMoreAreRefusedBeforeAnyRead) {
-    const std::string longest(27, 'n');
-    EXPECT_EQ(loadTexture(longest.c_str()), -2);  // looked for
-    ASSERT_EQ(headlessMessageBoxes().size(), 1u);
-    EXPECT_EQ(headlessMessageBoxes()[0].text, notFoundText(longest.c_str()));
-    headlessClearMessageBoxes();
-
-    const std::string tooLong(28, 'n');
-    write(tooLong.c_str(), twoByTwo());
-    EXPECT_EQ(loadTexture(tooLong.c_str()), -1);
-    EXPECT_EQ(loadTexture((tooLong + "xxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxx").c_str()), -1);
-    EXPECT_EQ(loadTexture(nullptr), -1);
-    EXPECT_TRUE(headlessMessageBoxes().empty());
-    EXPECT_EQ(usedSlots(), 0);
-
-    const std::string fits(27, 'f');
-    write(fits.c_str(), twoByTwo());
-    const int id = loadTexture(fits.c_str());
-    ASSERT_GE(id, 0);
-    EXPECT_EQ(std::string(loadedTexture(id)->name), fits);
 }
 
 // Installing checks its arguments and doubles the image; a full table
@@ -194,7 +129,7 @@ TEST_F(TextureTable, RefusedFilesLeaveTheSlotFreeAndSayWhy) {
         testing::internal::CaptureStderr();
         EXPECT_LT(loadTexture(c.name), 0) << c.name;
         const std::string said = testing::internal::GetCapturedStderr();
-        EXPECT_NE(said.find("vantir: texture " + (dir_ / c.name).string() + " not loaded: "), std::string::npos)
+        EXPECT_NE(said.find("vantir: texture " + (directory_.root() / c.name).string() + " not loaded: "), std::string::npos)
             << said;
         EXPECT_NE(said.find(c.reason), std::string::npos) << said;
         EXPECT_EQ(usedSlots(), 0) << c.name;
@@ -218,18 +153,6 @@ TEST_F(TextureTable, EachFailedAllocationFreesTheSlotAndTheFileData) {
         EXPECT_EQ(headlessMessageBoxes().size(), 1u) << successes;  // the allocator's own message
     }
     EXPECT_EQ(loadTexture("a.bmp"), 0);
-}
-
-TEST_F(TextureTable, WithoutATableNothingLoads) {
-    releaseTextures();
-    releaseTextures();  // twice is harmless
-    EXPECT_EQ(loadTexture("a.bmp"), -1);
-    EXPECT_EQ(findFreeTextureSlot(), -1);
-    EXPECT_EQ(loadedTexture(0), nullptr);
-    EXPECT_TRUE(headlessMessageBoxes().empty());
-    animatedTextureCount = 5;
-    ASSERT_EQ(initTextures(), 0);
-    EXPECT_EQ(animatedTextureCount, 0);
 }
 
 TEST_F(TextureTable, AnimationScrollsOneRowPerFrameAndWraps) {

@@ -12,8 +12,6 @@
 
 namespace {
 
-constexpr Rgb555 PATTERN = 0x5555;
-
 class Screen : public ::testing::Test {
 protected:
     void TearDown() override {
@@ -26,10 +24,6 @@ protected:
         headlessSetTickCount(100000);
         EXPECT_EQ(initScreen(window), 0);
         return window;
-    }
-    // The whole bitmap, the row below the usable height included.
-    static void fillBitmap(int clientHeight, Rgb555 value) {
-        std::fill_n(backBufferPixels(), static_cast<std::size_t>(screenWidth()) * clientHeight, value);
     }
 };
 
