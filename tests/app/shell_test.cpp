@@ -2,10 +2,8 @@
 // messages, start-up, frames and shutdown; and the drag's turn of the bands.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstdint>
 #include <filesystem>
-#include <functional>
 #include <string>
 #include <vector>
 

@@ -57,12 +57,4 @@ TEST_F(Matrices, StackPushesPopsAndRefusesBeyondItsBounds) {
     EXPECT_EQ(matrixStackDepth, 30);
 }
 
-TEST(PackRgb555, KeepsBitsThreeToSevenOfEachChannel) {
-    EXPECT_EQ(packRgb555(255, 128, 7), 0x7e00);
-    EXPECT_EQ(packRgb555(256, 8, 0), 0x0020);  // wraps through the mask, no clamp
-    EXPECT_EQ(packRgb555From5(32 + 31, 0, 31), 0x7c1f);
-    EXPECT_EQ(divTrunc(-7, 2), -3);
-    EXPECT_EQ(divTrunc(INT32_MIN, -1), INT32_MIN);
-}
-
 }  // namespace

@@ -3,8 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <array>
-#include <cstring>
-#include <vector>
 
 #include "platform/headless/headless.h"
 #include "util/alloc.h"

@@ -2,7 +2,6 @@
 // leave the slot free, the doubled image and the scroll animation.
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -48,29 +47,6 @@ protected:
 
 Bytes twoByTwo() {
     return buildBmp({2, 2, 24, 0, 40, {}, 0, {}, paddedRows({{0xff, 0, 0, 0, 0xff, 0}, {0, 0, 0xff, 0xff, 0xff, 0xff}})});
-}
-
-TEST_F(TextureTable, SameNameSharesTheSlotAndCountsReferences) {
-    write("a.bmp", twoByTwo());
-    write("b.bmp", twoByTwo());
-    EXPECT_EQ(loadTexture("a.bmp"), 0);
-    EXPECT_EQ(loadTexture("b.bmp"), 1);
-    fs::remove("a.bmp");  // a shared load never reads the file again
-    EXPECT_EQ(loadTexture("a.bmp"), 0);
-    EXPECT_EQ(loadedTexture(0)->refCount, 2);
-    EXPECT_EQ(loadedTexture(1)->refCount, 1);
-    EXPECT_EQ(findTexture("b.bmp"), 1);
-    EXPECT_EQ(loadedTexture(1)->refCount, 2);
-    EXPECT_EQ(findTexture("c.bmp"), -1);
-    EXPECT_EQ(findTexture(nullptr), -1);
-    EXPECT_EQ(usedSlots(), 2);
-    EXPECT_TRUE(headlessMessageBoxes().empty());
-    // Release frees the slot whatever its count.
-    for (int id : {0, 0, -1, TEXTURE_SLOT_COUNT}) releaseTexture(id);
-    EXPECT_EQ(loadedTexture(0), nullptr);
-    write("a.bmp", twoByTwo());
-    EXPECT_EQ(loadTexture("a.bmp"), 0);
-    EXPECT_EQ(loadedTexture(0)->refCount, 1);
 }
 
 // Installing checks its arguments and doubles the image; a full table

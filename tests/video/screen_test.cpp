@@ -1,8 +1,6 @@
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <array>
-#include <cstdint>
 #include <string>
 
 #include "platform/headless/headless.h"

@@ -2,8 +2,6 @@
 // random polygons of every family is pinned by the fast-path tests.
 #include <gtest/gtest.h>
 
-#include <climits>
-#include <set>
 #include <string>
 #include <vector>
 
