@@ -10,13 +10,6 @@ namespace {
 
 const std::string ALLOC_TAIL = "byte\x82\xcc\x97\xcc\x88\xe6\x82\xcc\x8am\x95\xdb\x82\xc9\x8e\xb8\x94s\x82\xb5\x82\xdc\x82\xb5\x82\xbd\x81" "B";
 
-TEST(ErrorTexts, AreTheCp932BytesOfTheJapaneseTexts) {
-    EXPECT_EQ(std::string(MSG_ALLOC_FAILED), "%d" + ALLOC_TAIL);
-    EXPECT_EQ(sizeof MSG_FILE_NOT_FOUND - 1, 28u);
-    EXPECT_EQ(sizeof MSG_SURFACE_FAILED - 1, 34u);
-    EXPECT_STREQ(ERROR_CAPTION, "Error");
-}
-
 // A failed allocation, real or injected, shows the requested count; a good one is zero-filled.
 TEST(CheckedAlloc, FailuresShowTheRequestedCount) {
     headlessClearMessageBoxes();
