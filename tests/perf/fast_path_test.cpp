@@ -271,14 +271,10 @@ void drawCase(Family family, const PolygonCase& p) {
     const ProjectedVertex* v = p.v;
     const ColourRecord* c = p.c;
     const TexCoord* t = p.t;
-    using Shaded3 = decltype(&drawShadedTriangle);
-    using Shaded4 = decltype(&drawShadedQuad);
-    using Tex3 = decltype(&drawTexTriangle);
-    using Tex4 = decltype(&drawTexQuad);
-    const Shaded3 shaded3[] = {drawShadedTriangle, drawShadedTriangleAdd};
-    const Shaded4 shaded4[] = {drawShadedQuad, drawShadedQuadAdd};
-    const Tex3 tex3[] = {drawTexTriangle, drawTexTriangleAdd, drawTexTriangleHalf};
-    const Tex4 tex4[] = {drawTexQuad, drawTexQuadAdd, drawTexQuadHalf};
+    const decltype(&drawShadedTriangle) shaded3[] = {drawShadedTriangle, drawShadedTriangleAdd};
+    const decltype(&drawShadedQuad) shaded4[] = {drawShadedQuad, drawShadedQuadAdd};
+    const decltype(&drawTexTriangle) tex3[] = {drawTexTriangle, drawTexTriangleAdd, drawTexTriangleHalf};
+    const decltype(&drawTexQuad) tex4[] = {drawTexQuad, drawTexQuadAdd, drawTexQuadHalf};
     const int f = static_cast<int>(family);
     if (family == Family::Flat)
         p.corners == 4 ? drawFlatQuad(v, v + 1, v + 2, v + 3, p.colour) : drawFlatTriangle(v, v + 1, v + 2, p.colour);

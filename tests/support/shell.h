@@ -1,5 +1,5 @@
 // Shared pieces of the shell tests: a private working directory (start-up
-// changes into "data"), a bare window for the screen and input tests, and a
+// changes into "data"), a bare window for the screen and backend tests, and a
 // clean slate after each test.
 #pragma once
 
