@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+
 #include "support/shell.h"
 
 namespace {
@@ -52,6 +54,32 @@ TEST_F(Headless, TimelineOrderPointsIdlesAndCalls) {
     EXPECT_EQ(GetTickCount() + 1, 0u);
     EXPECT_EQ(GetTickCount(), 0u);
     EXPECT_EQ(headlessTickCount(), 1u);
+}
+
+// The DIB section a surface asks for is checked before any size is worked
+// out; a header whose size overflows (the huge case) is refused, not wrapped.
+TEST_F(Headless, DibSectionsRefuseBadHeaders) {
+    BITMAPINFO good{};
+    good.bmiHeader = {40, 8, -8, 1, 16, BI_RGB, 0, 0, 0, 0, 0};
+    const std::pair<const char*, void (*)(BITMAPINFOHEADER&)> cases[] = {
+        {"zero width", [](BITMAPINFOHEADER& h) { h.biWidth = 0; }},
+        {"negative width", [](BITMAPINFOHEADER& h) { h.biWidth = -4; }},
+        {"zero height", [](BITMAPINFOHEADER& h) { h.biHeight = 0; }},
+        {"two planes", [](BITMAPINFOHEADER& h) { h.biPlanes = 2; }},
+        {"12 bits", [](BITMAPINFOHEADER& h) { h.biBitCount = 12; }},
+        {"short header", [](BITMAPINFOHEADER& h) { h.biSize = 12; }},
+        {"compressed", [](BITMAPINFOHEADER& h) { h.biCompression = BI_RLE8; }},
+        {"huge", [](BITMAPINFOHEADER& h) { h.biWidth = 0x7fffffff, h.biHeight = static_cast<LONG>(0x80000000u); }},
+    };
+    for (const auto& [name, spoil] : cases) {
+        BITMAPINFO info = good;
+        spoil(info.bmiHeader);
+        void* bits = reinterpret_cast<void*>(1);
+        EXPECT_EQ(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0), nullptr) << name;
+        EXPECT_EQ(bits, nullptr) << name;
+    }
+    EXPECT_EQ(CreateDIBSection(nullptr, nullptr, DIB_RGB_COLORS, nullptr, nullptr, 0), nullptr);
+    EXPECT_EQ(headlessState().liveGdiObjects, 0);
 }
 
 }  // namespace
