@@ -74,13 +74,13 @@ bool masksAre(const unsigned char* bytes, std::uint32_t red, std::uint32_t green
            loadLe32(bytes + BMP_MASKS + 8) == blue;
 }
 
-// Reads and checks the header. Null when the file is an image we decode and
-// every byte the decoding reads lies inside the file; otherwise the check
-// that refused it, in words for the user.
 constexpr char UNSUPPORTED_FORMAT[] =
     "its bits per pixel and compression are not a form we read (1, 4 or 8 bits indexed or RLE, "
     "16 bits 5-5-5 or 5-6-5, 24 or 32 bits)";
 
+// Reads and checks the header. Null when the file is an image we decode and
+// every byte the decoding reads lies inside the file; otherwise the check
+// that refused it, in words for the user.
 const char* readLayout(const unsigned char* bytes, std::size_t size, BmpLayout* layout) {
     if (!bytes || !rangeInside(size, 0, BMP_FILE_HEADER_BYTES + BMP_MIN_HEADER_BYTES))
         return "too short for the BMP headers (54 bytes)";
@@ -434,11 +434,6 @@ int parseBmpImage(const unsigned char* bytes, std::size_t size, int* widthShift,
         decodeRows(bytes, layout, palette, texels);
     }
     return 0;
-}
-
-const char* bmpRefusal(const unsigned char* bytes, std::size_t size) {
-    BmpLayout layout;
-    return readLayout(bytes, size, &layout);
 }
 
 int loadTexture(const char* name) {

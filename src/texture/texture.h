@@ -95,6 +95,3 @@ void animateTextures();
 // top-down. Returns -1, writing nothing, for a file it does not accept.
 int parseBmpImage(const unsigned char* bytes, std::size_t size, int* widthShift, int* heightShift,
                   Rgb555* texels);
-// Why parseBmpImage refuses these bytes, in English words naming the check,
-// or null when it accepts them.
-const char* bmpRefusal(const unsigned char* bytes, std::size_t size);

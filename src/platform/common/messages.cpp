@@ -54,10 +54,13 @@ std::string englishMessageLine(std::string_view utf8Text) {
     return {};
 }
 
-void echoMessageBox(const char* cp932Caption, const char* cp932Text) {
-    const std::string caption = cp932ToUtf8(cp932Caption ? cp932Caption : "");
-    const std::string text = cp932ToUtf8(cp932Text ? cp932Text : "");
-    std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
-    const std::string english = englishMessageLine(text);
-    if (!english.empty()) std::fprintf(stderr, "%s: %s\n", caption.c_str(), english.c_str());
+MessageTexts messageTexts(const char* cp932Caption, const char* cp932Text) {
+    MessageTexts box{cp932ToUtf8(cp932Caption ? cp932Caption : ""), cp932ToUtf8(cp932Text ? cp932Text : ""), {}};
+    box.english = englishMessageLine(box.text);
+    return box;
+}
+
+void echoMessageBox(const MessageTexts& box) {
+    std::fprintf(stderr, "%s: %s\n", box.caption.c_str(), box.text.c_str());
+    if (!box.english.empty()) std::fprintf(stderr, "%s: %s\n", box.caption.c_str(), box.english.c_str());
 }

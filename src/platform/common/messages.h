@@ -10,6 +10,15 @@
 // an empty string for a text that is not one of the program's.
 std::string englishMessageLine(std::string_view utf8Text);
 
-// Writes a message box to stderr: "caption: text" in UTF-8, then the English
-// line under it when there is one.
-void echoMessageBox(const char* cp932Caption, const char* cp932Text);
+// A message box's texts as a platform shows them: caption and text in UTF-8,
+// and the English line for the text (empty when it has none).
+struct MessageTexts {
+    std::string caption;
+    std::string text;
+    std::string english;
+};
+MessageTexts messageTexts(const char* cp932Caption, const char* cp932Text);
+
+// Writes a message box to stderr: "caption: text", then the English line
+// under it when there is one.
+void echoMessageBox(const MessageTexts& box);

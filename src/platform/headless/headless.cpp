@@ -165,6 +165,6 @@ DWORD GetTickCount() { return virtualTicks++; }  // unsigned: wraps at 2^32
 
 int MessageBox(HWND, LPCSTR text, LPCSTR caption, UINT) {
     boxes.push_back({caption ? caption : "", text ? text : ""});
-    echoMessageBox(caption, text);
+    echoMessageBox(messageTexts(caption, text));
     return IDOK;
 }

@@ -243,16 +243,14 @@ DWORD GetTickCount() {
 }
 
 int MessageBox(HWND, LPCSTR text, LPCSTR caption, UINT) {
-    echoMessageBox(caption, text);
+    const MessageTexts box = messageTexts(caption, text);
+    echoMessageBox(box);
     const char* driver = SDL_WasInit(SDL_INIT_VIDEO) ? SDL_GetCurrentVideoDriver() : nullptr;
     const bool display = driver && std::strcmp(driver, "offscreen") != 0 && std::strcmp(driver, "dummy") != 0;
     if (!display) return IDOK;
-    std::string shown = cp932ToUtf8(text ? text : "");
-    const std::string english = englishMessageLine(shown);
-    if (!english.empty()) shown += "\n" + english;
-    const std::string utf8Caption = cp932ToUtf8(caption ? caption : "");
+    const std::string shown = box.english.empty() ? box.text : box.text + "\n" + box.english;
     const Utf8LocaleForBox locale = useUtf8LocaleForBox();
-    SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, utf8Caption.c_str(), shown.c_str(), nullptr);
+    SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, box.caption.c_str(), shown.c_str(), nullptr);
     restoreLocale(locale);
     return IDOK;
 }

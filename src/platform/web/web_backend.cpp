@@ -25,7 +25,6 @@
 #include <string>
 #include <vector>
 
-#include "platform/common/cp932.h"
 #include "platform/common/messages.h"
 #include "platform/common/platform_core.h"
 
@@ -244,9 +243,8 @@ DWORD GetTickCount() {
 }
 
 int MessageBox(HWND, LPCSTR text, LPCSTR caption, UINT) {
-    echoMessageBox(caption, text);  // the console
-    const std::string utf8Text = cp932ToUtf8(text ? text : "");
-    const std::string utf8Caption = cp932ToUtf8(caption ? caption : "");
-    webMessageBox(utf8Caption.c_str(), utf8Text.c_str(), englishMessageLine(utf8Text).c_str());
+    const MessageTexts box = messageTexts(caption, text);
+    echoMessageBox(box);  // the console
+    webMessageBox(box.caption.c_str(), box.text.c_str(), box.english.c_str());
     return IDOK;
 }
