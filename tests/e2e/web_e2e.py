@@ -11,14 +11,7 @@ the release and a right drag (no pixel changes); Escape (the page says the
 program ended); ?texture=none (the dialog, then the untextured frame). The
 page's frame period is printed, not judged. Server and browser always stop.
 """
-import base64
-import os
-import shutil
-import socket
-import subprocess
-import sys
-import tempfile
-import time
+import base64, os, shutil, socket, subprocess, sys, tempfile, time
 
 from selenium import webdriver
 from selenium.webdriver.chrome.service import Service
@@ -37,10 +30,8 @@ def fail(why):
 
 
 def golden_hash(name, shot):
-    for line in open(os.path.join(golden, name + ".expected")):
-        if line.split()[0] == shot:
-            return line.split()[2]
-    fail(f"no shot {shot} in {name}.expected")
+    hashes = {f[0]: f[2] for f in map(str.split, open(os.path.join(golden, name + ".expected")))}
+    return hashes.get(shot) or fail(f"no shot {shot} in {name}.expected")
 
 
 def fnv1a(pixels):
@@ -54,10 +45,8 @@ def replay_frame(script, shot):
     """The Rgb555 bytes of a shot of vantir-replay, rows top to bottom."""
     run = os.path.join(work, "replay")
     shutil.rmtree(run, ignore_errors=True)
-    os.makedirs(os.path.join(run, "data"))
-    shutil.copy(os.path.join(data, "tes256.bmp"), os.path.join(run, "data"))
-    with open(os.path.join(run, "script.replay"), "w") as f:
-        f.write(script)
+    shutil.copytree(data, os.path.join(run, "data"))
+    open(os.path.join(run, "script.replay"), "w").write(script)
     subprocess.run([replay, "script.replay", "shots"], cwd=run, check=True, stdout=subprocess.DEVNULL)
     bmp = open(os.path.join(run, "shots", shot + ".bmp"), "rb").read()
     rows = [bmp[54 + y * WIDTH * 2: 54 + (y + 1) * WIDTH * 2] for y in range(HEIGHT)]
@@ -92,11 +81,10 @@ def stats(driver):
 
 def wait_for(what, condition, seconds=30):
     end = time.time() + seconds
-    while time.time() < end:
-        if condition():
-            return
+    while not condition():
+        if time.time() > end:
+            fail(f"timed out waiting for {what}")
         time.sleep(0.05)
-    fail(f"timed out waiting for {what}")
 
 
 def wait_frames(driver, count=8):
@@ -130,18 +118,16 @@ def steps(a, b, n):
     return [(a[0] + (b[0] - a[0]) * i // n, a[1] + (b[1] - a[1]) * i // n) for i in range(1, n + 1)]
 
 
-sock = socket.socket()
-sock.bind(("127.0.0.1", 0))
-port = sock.getsockname()[1]
-sock.close()
+with socket.socket() as sock:
+    sock.bind(("127.0.0.1", 0))
+    port = sock.getsockname()[1]
 server = subprocess.Popen([sys.executable, "-m", "http.server", str(port), "--bind", "127.0.0.1"], cwd=web_dir,
                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 options = webdriver.ChromeOptions()
 profile = tempfile.mkdtemp(prefix="vantir-chromium-")
-for flag in ["--headless", "--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",
-             "--disable-background-networking", "--disable-component-update", "--disable-sync",
-             "--window-size=1400,1200", "--user-data-dir=" + profile]:
-    options.add_argument(flag)
+for flag in ("headless no-sandbox disable-gpu disable-quic no-first-run disable-background-networking "
+             "disable-component-update disable-sync window-size=1400,1200 user-data-dir=" + profile).split():
+    options.add_argument("--" + flag)
 options.set_capability("goog:loggingPrefs", {"browser": "ALL"})
 driver = None
 try:
