@@ -15,8 +15,6 @@
 #include "math/trig.h"
 #include "platform/headless/headless.h"
 #include "support/shell.h"
-#include "util/alloc.h"
-#include "util/error.h"
 #include "video/screen.h"
 
 namespace {

@@ -9,18 +9,12 @@
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 top=$(cd "$here/../.." && pwd)
+fail() { echo "record.sh: $*" >&2; exit 1; }
 # The replay tool runs in a directory of its own: resolve the build path first.
-build_arg=${1:-$top/build}
-if ! build=$(cd "$build_arg" 2>/dev/null && pwd); then
-    echo "record.sh: no build directory $build_arg" >&2
-    exit 1
-fi
+build=$(cd "${1:-$top/build}" 2>/dev/null && pwd) || fail "no build directory ${1:-$top/build}"
 replay=$build/tools/replay/vantir-replay
-if [ ! -x "$replay" ]; then
-    echo "record.sh: no $replay: build the target vantir-replay first" >&2
-    exit 1
-fi
-command -v convert >/dev/null || { echo "record.sh: needs ImageMagick's convert (apt install imagemagick)" >&2; exit 1; }
+[ -x "$replay" ] || fail "no $replay: build the target vantir-replay first"
+command -v convert >/dev/null || fail "needs ImageMagick's convert (apt install imagemagick)"
 
 work=$(mktemp -d)
 partial=()
@@ -32,11 +26,8 @@ for script in "$here"/*.replay; do
     expected=$here/$name.expected
     partial+=("$expected.new")
     # The program's own messages (the missing texture's) only when the run fails.
-    if ! (cd "$work/$name" && "$replay" "$script" "$work/$name/out") > "$expected.new" 2> "$work/$name.err"; then
-        echo "record.sh: $name.replay failed, nothing of it recorded:" >&2
-        cat "$work/$name.err" >&2
-        exit 1
-    fi
+    (cd "$work/$name" && "$replay" "$script" "$work/$name/out") >"$expected.new" 2>"$work/$name.err" ||
+        fail "$name.replay failed, nothing of it recorded:"$'\n'"$(cat "$work/$name.err")"
     for bmp in "$work/$name"/out/*.bmp; do
         png=$here/images/$(basename "$bmp" .bmp).png
         partial+=("$png.new")

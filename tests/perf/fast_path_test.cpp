@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <cstring>
 #include <random>
@@ -79,24 +80,28 @@ TEST(Reciprocal, ExactForEveryNumeratorAndDivisor) {
     check(INT32_MIN, -1);
 }
 
+// Coordinates on a range of `size`: mostly on or near it, some huge.
+std::int32_t randomCoordinate(std::mt19937& random, std::int32_t size) {
+    switch (random() % 10) {
+    case 0: return static_cast<std::int32_t>(random());                      // huge, either sign
+    case 1: return static_cast<std::int32_t>(random() % 2000001) - 1000000;  // far off screen
+    case 2: return static_cast<std::int32_t>(random() % 5) - 2;              // around the edges
+    case 3: return size - 2 + static_cast<std::int32_t>(random() % 5);
+    default: return static_cast<std::int32_t>(random() % static_cast<unsigned>(size * 2)) - size / 2;
+    }
+}
+
 // The walk's slopes by reciprocal against the hardware division, on edges of
 // every kind: downwards and upwards, horizontal, long, differences of any size.
 TEST(Reciprocal, EdgeSlopesMatchTheHardwareDivision) {
     std::mt19937 random(4242);
-    const auto coordinate = [&](int scale) {
-        switch (random() % 4) {
-        case 0: return static_cast<std::int32_t>(random());
-        case 1: return static_cast<std::int32_t>(random() % 40000) - 20000;
-        default: return static_cast<std::int32_t>(random() % static_cast<unsigned>(scale));
-        }
-    };
     for (int i = 0; i < 200000; ++i) {
         RasterPoint<3> a, b;
-        a.x = coordinate(1024);
-        b.x = coordinate(1024);
-        a.y = coordinate(600);
-        b.y = random() % 4 == 0 ? a.y + static_cast<std::int32_t>(random() % 1100) : coordinate(600);
-        for (int k = 0; k < 3; ++k) a.value[k] = coordinate(70000), b.value[k] = coordinate(70000);
+        a.x = randomCoordinate(random, 1024);
+        b.x = randomCoordinate(random, 1024);
+        a.y = randomCoordinate(random, 600);
+        b.y = random() % 4 == 0 ? a.y + static_cast<std::int32_t>(random() % 1100) : randomCoordinate(random, 600);
+        for (int k = 0; k < 3; ++k) a.value[k] = randomCoordinate(random, 70000), b.value[k] = randomCoordinate(random, 70000);
         const EdgeValues<3> expected = raster_detail::edgeSlope<3, raster_detail::HardwareDivide>(a, b);
         const EdgeValues<3> actual = raster_detail::edgeSlopeFast<3>(a, b);
         ASSERT_TRUE(expected.x == actual.x && expected.value == actual.value)
@@ -120,16 +125,6 @@ TEST(FastClear, FillsTheSameBytesAtEveryAlignmentAndLength) {
                     ASSERT_EQ(expected, actual) << "offset " << offset << ", " << count << " words of 0x" << std::hex
                                                 << word << " at " << simdLevelName(level);
                 }
-    }
-}
-
-// Coordinates of every scale: demo-like 24.8 values, negatives, anything.
-std::int32_t randomCoordinate(std::mt19937& random) {
-    switch (random() % 4) {
-    case 0: return static_cast<std::int32_t>(random() % 65793);
-    case 1: return static_cast<std::int32_t>(random() % 400000) - 200000;
-    case 2: return static_cast<std::int32_t>(random());
-    default: return static_cast<std::int32_t>(random() % 2000000) - 1000000;
     }
 }
 
@@ -157,14 +152,11 @@ TEST(FastSpans, TexturedSpansMatchTheirReferences) {
     const TexturedSpan routines[][2] = {{spanCopy, spanCopyFast}, {spanAdd, spanAddFast}, {spanHalf, spanHalfFast}};
     std::mt19937 random(5150);
     // One texture of every size, exactly its texels long: no load may reach past them.
-    std::vector<std::vector<Rgb555>> textures(81);
-    for (int ws = 1; ws <= 8; ++ws)
-        for (int hs = 1; hs <= 8; ++hs) {
-            std::vector<Rgb555>& t = textures[static_cast<std::size_t>(ws * 9 + hs)];
-            std::mt19937 texelRandom(static_cast<unsigned>(ws * 9 + hs));
-            t.resize(std::size_t{1} << (ws + hs));
-            for (Rgb555& texel : t) texel = static_cast<Rgb555>(texelRandom());
-        }
+    std::vector<std::vector<Rgb555>> textures(81);  // index: width shift * 9 + height shift
+    for (std::size_t k = 0; k < textures.size(); ++k) {
+        textures[k].resize(std::size_t{1} << (k / 9 + k % 9));
+        for (Rgb555& texel : textures[k]) texel = static_cast<Rgb555>(random());
+    }
     for (SimdLevel level : simdLevels()) {
         setSimdLevel(level);
         for (int r = 0; r < 3; ++r)
@@ -173,8 +165,8 @@ TEST(FastSpans, TexturedSpansMatchTheirReferences) {
                 const TextureAddressing texture{textures[static_cast<std::size_t>(ws * 9 + hs)].data(), ws, hs,
                                                 (1 << ws) - 1, ((1 << hs) - 1) << 8, 8 - ws};
                 const std::int32_t count = randomCount(random);
-                const std::int32_t u0 = randomCoordinate(random), v0 = randomCoordinate(random);
-                const std::int32_t u1 = randomCoordinate(random), v1 = randomCoordinate(random);
+                const std::int32_t u0 = randomCoordinate(random, 65793), v0 = randomCoordinate(random, 65793);
+                const std::int32_t u1 = randomCoordinate(random, 65793), v1 = randomCoordinate(random, 65793);
                 std::ostringstream what;
                 what << "routine " << r << " at " << simdLevelName(level) << ": count " << count << ", u " << u0
                      << ".." << u1 << ", v " << v0 << ".." << v1 << ", shifts " << ws << "/" << hs;
@@ -194,8 +186,8 @@ TEST(FastSpans, ShadedSpansMatchTheirReferences) {
         for (int i = 0; i < 100000; ++i) {
             ShadedColour left, right;
             for (int k = 0; k < 3; ++k) {
-                left[k] = random() % 3 ? static_cast<std::int32_t>(random() % 65536) : randomCoordinate(random);
-                right[k] = random() % 3 ? static_cast<std::int32_t>(random() % 65536) : randomCoordinate(random);
+                left[k] = random() % 3 ? static_cast<std::int32_t>(random() % 65536) : randomCoordinate(random, 65793);
+                right[k] = random() % 3 ? static_cast<std::int32_t>(random() % 65536) : randomCoordinate(random, 65793);
             }
             const std::int32_t count = randomCount(random);
             std::ostringstream what;
@@ -209,10 +201,7 @@ TEST(FastSpans, ShadedSpansMatchTheirReferences) {
 }
 
 enum class Family { Flat, Shaded, ShadedAdd, Tex, TexAdd, TexHalf };
-const char* familyName(Family f) {
-    static const char* names[] = {"flat", "shaded", "shadedAdd", "tex", "texAdd", "texHalf"};
-    return names[static_cast<int>(f)];
-}
+const char* familyName(Family f) { return std::array{"flat", "shaded", "shadedAdd", "tex", "texAdd", "texHalf"}[static_cast<int>(f)]; }
 
 struct PolygonCase {
     int corners;
@@ -232,16 +221,6 @@ std::string describe(Family family, const PolygonCase& p, int width, int height)
     return out.str();
 }
 
-std::int32_t randomScreenCoordinate(std::mt19937& random, std::int32_t size) {
-    switch (random() % 10) {
-    case 0: return static_cast<std::int32_t>(random());                      // huge, either sign
-    case 1: return static_cast<std::int32_t>(random() % 2000001) - 1000000;  // far off screen
-    case 2: return static_cast<std::int32_t>(random() % 5) - 2;              // around the edges
-    case 3: return size - 2 + static_cast<std::int32_t>(random() % 5);
-    default: return static_cast<std::int32_t>(random() % static_cast<unsigned>(size * 2)) - size / 2;
-    }
-}
-
 PolygonCase randomPolygon(std::mt19937& random, int width, int height) {
     PolygonCase p{};
     p.corners = 3 + static_cast<int>(random() % 2);
@@ -249,8 +228,8 @@ PolygonCase randomPolygon(std::mt19937& random, int width, int height) {
     const std::int32_t cx = static_cast<std::int32_t>(random() % static_cast<unsigned>(width));
     const std::int32_t cy = static_cast<std::int32_t>(random() % static_cast<unsigned>(height));
     for (int i = 0; i < 4; ++i) {
-        p.v[i].x = small ? cx + static_cast<std::int32_t>(random() % 13) - 6 : randomScreenCoordinate(random, width);
-        p.v[i].y = small ? cy + static_cast<std::int32_t>(random() % 13) - 6 : randomScreenCoordinate(random, height);
+        p.v[i].x = small ? cx + static_cast<std::int32_t>(random() % 13) - 6 : randomCoordinate(random, width);
+        p.v[i].y = small ? cy + static_cast<std::int32_t>(random() % 13) - 6 : randomCoordinate(random, height);
         p.c[i] = {static_cast<std::int32_t>(random() % 256), static_cast<std::int32_t>(random() % 256),
                   static_cast<std::int32_t>(random() % 256), 0};
         if (random() % 8 == 0) p.c[i].red = static_cast<std::int32_t>(random() % 1000) - 500;

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-
 namespace {
 
 std::uint32_t read32(const std::vector<std::uint8_t>& b, std::size_t at) {
@@ -25,22 +24,12 @@ TEST(Shot, BmpIsBottomUpWithPaddedRows) {
     const Shot shot = takeShot(sampleImage(), 3, 2);  // 6 bytes a row, padded to 8
     const std::vector<std::uint8_t> bmp = encodeShotBmp(shot);
     ASSERT_EQ(bmp.size(), 54u + 16u);
-    EXPECT_EQ(bmp[0], 'B');
-    EXPECT_EQ(bmp[1], 'M');
-    EXPECT_EQ(read32(bmp, 2), 70u);
-    EXPECT_EQ(read32(bmp, 10), 54u);
-    EXPECT_EQ(read32(bmp, 14), 40u);
-    EXPECT_EQ(read32(bmp, 18), 3u);
-    EXPECT_EQ(read32(bmp, 22), 2u);
-    EXPECT_EQ(read16(bmp, 26), 1);
-    EXPECT_EQ(read16(bmp, 28), 16);
-    EXPECT_EQ(read32(bmp, 30), 0u);
-    EXPECT_EQ(read32(bmp, 34), 16u);
-    // First stored row is the bottom one.
-    EXPECT_EQ(read16(bmp, 54), 0x101);
-    EXPECT_EQ(read16(bmp, 58), 0x103);
-    EXPECT_EQ(read16(bmp, 60), 0);  // padding
-    EXPECT_EQ(read16(bmp, 62), 1);
+    // Fields of the header, then the pixels: the first stored row is the bottom one.
+    const std::uint32_t fields[][3] = {  // offset, bytes, value
+        {0, 2, 'B' | 'M' << 8}, {2, 4, 70}, {10, 4, 54}, {14, 4, 40}, {18, 4, 3}, {22, 4, 2}, {26, 2, 1},
+        {28, 2, 16},  {30, 4, 0},  {34, 4, 16}, {54, 2, 0x101}, {58, 2, 0x103}, {60, 2, 0} /* padding */, {62, 2, 1}};
+    for (const auto& [at, bytes, value] : fields)
+        EXPECT_EQ(bytes == 2 ? read16(bmp, at) : read32(bmp, at), value) << "at " << at;
     Shot large;  // sizes past 16 bits
     large.width = large.height = 200;
     large.pixels.assign(200 * 200, 0);

@@ -13,7 +13,6 @@
 #include "render/raster/flat.h"
 #include "render/raster/shaded.h"
 #include "render/raster/textured.h"
-#include "util/alloc.h"
 #include "util/code_path.h"
 
 namespace {
@@ -50,21 +49,13 @@ protected:
                     list_->primitiveEnd - list_->firstPrimitive);
     }
     ProjectedVertex& vertex(int i) { return list_->projectedVertices[i]; }
-    // Vertices first..first + 2 at (10,10) (40,10) (10,40), depth z.
-    void triangleAt(int first, std::int32_t z) {
-        vertex(first) = {10, 10, z, 0};
-        vertex(first + 1) = {40, 10, z, 0};
-        vertex(first + 2) = {10, 40, z, 0};
-    }
     // A 44-byte record with the given code word and fields s0, s1, ...
-    Primitive* add(std::uint32_t codeWord, std::initializer_list<int> fields, std::int32_t size = 44) {
-        Primitive* r = allocPrimitive(size);
+    Primitive* add(std::uint32_t codeWord, const std::vector<int>& fields = {}) {
+        Primitive* r = allocPrimitive(TRIANGLE_PRIMITIVE_BYTES);
         EXPECT_NE(r, nullptr);
-        if (!r) return nullptr;
         r->codeWord = codeWord;
-        r->size = size;
-        int k = 0;
-        for (int f : fields) r->s[k++] = static_cast<std::int16_t>(f);
+        r->size = TRIANGLE_PRIMITIVE_BYTES;
+        for (std::size_t k = 0; k < fields.size(); ++k) r->s[k] = static_cast<std::int16_t>(fields[k]);
         return r;
     }
     std::uint32_t offsetOf(const Primitive* r) const { return primitiveOffset(list_, r); }
@@ -109,8 +100,7 @@ TEST_F(Ordering, AveragesDepthsPerVertexCount) {
         if (c.clipped >= 0) vertex(c.code == PRIM_SPRITE ? 0 : c.clipped + 1).clip = -1;
         if (c.code != PRIM_SPRITE)
             for (int i = 0; i < static_cast<int>(c.z.size()); ++i) vertex(i + 1).z = c.z[i];
-        Primitive* r = add(c.code, {});
-        for (std::size_t k = 0; k < fields.size(); ++k) r->s[k] = static_cast<std::int16_t>(fields[k]);
+        Primitive* r = add(c.code, fields);
         sortPrimitives(list_);
         EXPECT_EQ(r->depth, c.depth) << "code " << c.code;
         if (c.filed) {
@@ -171,7 +161,9 @@ TEST_F(Ordering, FilesByExactCrossProductAndFullDepth) {
 // corners draws over later in its bucket; records that differ in a corner or
 // in their number of corners are no twins, so both paths draw both.
 TEST_F(Ordering, FastDispatchTellsTwinsByEveryCorner) {
-    triangleAt(1, 30);
+    vertex(1) = {10, 10, 30, 0};
+    vertex(2) = {40, 10, 30, 0};
+    vertex(3) = {10, 40, 30, 0};
     vertex(0) = {0, 25, 30, 0};  // the quadrilateral's fourth corner: index 0, as a triangle's fifth field
     vertex(4) = {45, 35, 30, 0};
     const std::vector<std::pair<std::uint32_t, std::vector<int>>> pairs[] = {
@@ -185,10 +177,7 @@ TEST_F(Ordering, FastDispatchTellsTwinsByEveryCorner) {
             setCodePath(path);
             TestScreen screen(64, 48);
             resetList();
-            for (const auto& [code, fields] : records) {
-                Primitive* r = add(code, {});
-                for (std::size_t k = 0; k < fields.size(); ++k) r->s[k] = static_cast<std::int16_t>(fields[k]);
-            }
+            for (const auto& [code, fields] : records) add(code, fields);
             sortAndDraw();
             drawn[path == CodePath::Fast].assign(screen.pixels(), screen.pixels() + 64 * 48);
         }
@@ -235,7 +224,7 @@ TEST_F(Ordering, NeverWritesOutsideTheBackBuffer) {
                          rng() % 16 == 0 ? -1 : 0};
         const int count = 1 + static_cast<int>(rng() % 6);
         for (int n = 0; n < count; ++n) {
-            Primitive* r = add(codes[rng() % (sizeof codes / sizeof codes[0])], {});
+            Primitive* r = add(codes[rng() % (sizeof codes / sizeof codes[0])]);
             if (rng() % 4 == 0) r->codeWord |= PRIM_BACKFACE;
             if (r->codeWord == PRIM_SPRITE) r->codeWord |= (rng() % 3) << 16;
             for (int k = 0; k < 13; ++k) {

@@ -2,6 +2,7 @@
 // whose fields the tests then falsify one at a time.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <fstream>
@@ -15,13 +16,12 @@ namespace bmptest {
 
 using Bytes = std::vector<unsigned char>;
 
-inline void put16(Bytes& b, std::size_t at, std::uint32_t v) {
-    b[at] = static_cast<unsigned char>(v);
-    b[at + 1] = static_cast<unsigned char>(v >> 8);
+// Little-endian fields of `bytes` bytes.
+inline void put(Bytes& b, std::size_t at, std::uint32_t v, int bytes) {
+    for (int i = 0; i < bytes; ++i) b[at + i] = static_cast<unsigned char>(v >> (8 * i));
 }
-inline void put32(Bytes& b, std::size_t at, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i) b[at + i] = static_cast<unsigned char>(v >> (8 * i));
-}
+inline void put16(Bytes& b, std::size_t at, std::uint32_t v) { put(b, at, v, 2); }
+inline void put32(Bytes& b, std::size_t at, std::uint32_t v) { put(b, at, v, 4); }
 
 struct BmpFields {
     std::int32_t width = 4;
@@ -54,12 +54,8 @@ inline Bytes buildBmp(const BmpFields& s) {
     put32(b, 30, s.compression);
     put32(b, 46, s.paletteCountField == 0xffffffff ? static_cast<std::uint32_t>(s.palette.size()) : s.paletteCountField);
     for (std::size_t i = 0; i < s.masks.size(); ++i) put32(b, 54 + 4 * i, s.masks[i]);
-    for (std::size_t i = 0; i < s.palette.size(); ++i) {
-        b[paletteAt + 4 * i] = static_cast<unsigned char>(s.palette[i]);
-        b[paletteAt + 4 * i + 1] = static_cast<unsigned char>(s.palette[i] >> 8);
-        b[paletteAt + 4 * i + 2] = static_cast<unsigned char>(s.palette[i] >> 16);
-    }
-    for (std::size_t i = 0; i < s.pixels.size(); ++i) b[dataAt + i] = s.pixels[i];
+    for (std::size_t i = 0; i < s.palette.size(); ++i) put32(b, paletteAt + 4 * i, s.palette[i] & 0xffffff);
+    std::copy(s.pixels.begin(), s.pixels.end(), b.begin() + static_cast<std::ptrdiff_t>(dataAt));
     return b;
 }
 

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -40,45 +41,34 @@ public:
 
     // Drawable rows get `fill`; the extra row H keeps the guard value, since
     // no rasterizer may draw it.
-    void fill_all(Rgb555 fill) {
-        for (int i = 0; i < width_ * height_; ++i) memory_[GUARD_PIXELS + i] = fill;
-    }
+    void fill_all(Rgb555 fill) { std::fill(pixels(), pixels() + width_ * height_, fill); }
 
     // True when the guard zones and the extra row are untouched.
     bool guardsIntact() const {
-        const std::size_t drawable = static_cast<std::size_t>(width_) * height_;
-        for (std::size_t i = 0; i < memory_.size(); ++i) {
-            const bool inside = i >= GUARD_PIXELS && i < GUARD_PIXELS + drawable;
-            if (!inside && memory_[i] != GUARD_VALUE) return false;
-        }
-        return true;
+        const auto guard = [](Rgb555 p) { return p == GUARD_VALUE; };
+        return std::all_of(memory_.begin(), drawableBegin(), guard) && std::all_of(drawableEnd(), memory_.end(), guard);
     }
 
     // Columns of row y whose pixel differs from `background`, as "a..b" runs.
     std::string runs(int y, Rgb555 background = 0) const {
         std::string out;
-        for (int x = 0; x < width_;) {
-            if (at(x, y) == background) {
-                ++x;
-                continue;
-            }
-            int end = x;
-            while (end + 1 < width_ && at(end + 1, y) != background) ++end;
-            if (!out.empty()) out += ' ';
-            out += std::to_string(x) + ".." + std::to_string(end);
-            x = end + 1;
+        for (int x = 0; x < width_; ++x) {
+            if (at(x, y) == background) continue;
+            const int start = x;
+            while (x + 1 < width_ && at(x + 1, y) != background) ++x;
+            out += (out.empty() ? "" : " ") + std::to_string(start) + ".." + std::to_string(x);
         }
         return out;
     }
 
     int countNot(Rgb555 background) const {
-        int n = 0;
-        for (int y = 0; y < height_; ++y)
-            for (int x = 0; x < width_; ++x) n += at(x, y) != background;
-        return n;
+        return static_cast<int>(std::count_if(drawableBegin(), drawableEnd(), [=](Rgb555 p) { return p != background; }));
     }
 
 private:
+    std::vector<Rgb555>::const_iterator drawableBegin() const { return memory_.begin() + GUARD_PIXELS; }
+    std::vector<Rgb555>::const_iterator drawableEnd() const { return drawableBegin() + width_ * height_; }
+
     int width_;
     int height_;
     std::vector<Rgb555> memory_;

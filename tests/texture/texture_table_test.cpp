@@ -11,7 +11,6 @@
 #include "support/shell.h"
 #include "texture/texture.h"
 #include "util/alloc.h"
-#include "util/error.h"
 
 namespace {
 

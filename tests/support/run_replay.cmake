@@ -1,0 +1,27 @@
+# Runs vantir-replay on SCRIPT in a fresh WORK_DIR, which holds data/ with
+# DATA_FILE when one is given, writing the shots to OUT_DIR, optionally under a
+# checker (CHECKER: a command and its options separated by '|', such as
+# valgrind's). Fails unless the tool exits 0 and its shot lines are those of
+# EXPECTED (golden frames: on a mismatch the actual images stay in OUT_DIR;
+# re-recording is tests/golden/record.sh, a deliberate step) or, without
+# EXPECTED, end with the shot LAST_SHOT (the whole script ran and the program
+# left through its close path, where the release sequence runs).
+string(REPLACE "|" ";" CHECKER "${CHECKER}")
+file(REMOVE_RECURSE "${WORK_DIR}")
+file(MAKE_DIRECTORY "${WORK_DIR}/data")
+if(DATA_FILE)
+  file(COPY "${DATA_FILE}" DESTINATION "${WORK_DIR}/data")
+endif()
+execute_process(COMMAND ${CHECKER} "${REPLAY}" "${SCRIPT}" "${OUT_DIR}" WORKING_DIRECTORY "${WORK_DIR}"
+                OUTPUT_VARIABLE out ERROR_VARIABLE err RESULT_VARIABLE rc)
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "replay failed (${rc})\n${out}\n${err}")
+endif()
+if(EXPECTED)
+  file(READ "${EXPECTED}" expected)
+  if(NOT out STREQUAL expected)
+    message(FATAL_ERROR "golden frames differ\n--- expected (${EXPECTED})\n${expected}--- actual (images in ${OUT_DIR})\n${out}")
+  endif()
+elseif(NOT out MATCHES "(^|\n)${LAST_SHOT} ")
+  message(FATAL_ERROR "the run ended before its last shot `${LAST_SHOT}`\n${out}\n${err}")
+endif()
