@@ -29,6 +29,10 @@ def fail(why):
     raise SystemExit(f"e2e[web]: FAIL: {why}")
 
 
+def check(ok, why):
+    ok or fail(why)
+
+
 def golden_hash(name, shot):
     hashes = {f[0]: f[2] for f in map(str.split, open(os.path.join(golden, name + ".expected")))}
     return hashes.get(shot) or fail(f"no shot {shot} in {name}.expected")
@@ -139,13 +143,11 @@ try:
     wait_frames(driver)
     *origin, width = driver.execute_script("const r = canvas.getBoundingClientRect(); return [r.left, r.top, r.width]")
     scale = width / 512
-    if scale != 2:
-        fail(f"the canvas is drawn at scale {scale}, not 2, in a 1400 x 1200 window")
+    check(scale == 2, f"the canvas is drawn at scale {scale}, not 2, in a 1400 x 1200 window")
     still = canvas_frame(driver)
     same_frame("still frame against the replay", still, replay_frame(open(os.path.join(golden, "still.replay")).read(),
                                                                        "still"))
-    if fnv1a(still) != golden_hash("still", "still"):
-        fail("the still frame's hash is not the golden one")
+    check(fnv1a(still) == golden_hash("still", "still"), "the still frame's hash is not the golden one")
 
     # 2. Drags and Escape.
     press, down30, clamped = (300, 300), (300, 330), (570, 490)  # (570, 490) lies past the right and bottom edges
@@ -156,8 +158,8 @@ try:
     wait_frames(driver, 2)  # the last move is latched before the release
     pointer(driver, [down30], scale, origin, release=MouseButton.LEFT)
     wait_frames(driver)
-    if fnv1a(canvas_frame(driver)) != golden_hash("drag_left", "down30"):
-        fail("a left drag of 30 pixels down does not give the golden frame")
+    check(fnv1a(canvas_frame(driver)) == golden_hash("drag_left", "down30"),
+          "a left drag of 30 pixels down does not give the golden frame")
     print("e2e[web]: left drag 30 pixels down: the golden frame")
     hover(driver, press, scale, origin)
     pointer(driver, [press] + steps(press, clamped, 12), scale, origin, MouseButton.LEFT, MouseButton.LEFT)
@@ -173,25 +175,24 @@ try:
     same_frame("moves after the release and a right drag", canvas_frame(driver), turned)
     ActionChains(driver).send_keys(Keys.ESCAPE).perform()
     wait_for("the program to end after Escape", lambda: stats(driver)["ended"])
-    if stats(driver)["exitCode"] != 0 or "ended" not in driver.find_element(By.ID, "status").text:
-        fail(f"after Escape: exit code {stats(driver)['exitCode']}, status {driver.find_element(By.ID, 'status').text!r}")
-    print(f"e2e[web]: Escape: {driver.find_element(By.ID, 'status').text}")
+    status = driver.find_element(By.ID, "status").text
+    check(stats(driver)["exitCode"] == 0 and "ended" in status, f"after Escape: exit code {stats(driver)['exitCode']}, "
+          f"status {status!r}")
+    print(f"e2e[web]: Escape: {status}")
 
     # 3. Without the texture: the dialog, then the black sphere.
     driver.get(page + "?texture=none")
     wait_for("the message box", lambda: driver.execute_script("return document.getElementById('message').open"))
     text = driver.find_element(By.ID, "message-text").text
     english = driver.find_element(By.ID, "message-english").text
-    if text != "ファイル[tes256.bmp]が見つかりません" or english != "File [tes256.bmp] not found.":
-        fail(f"the message box says {text!r} / {english!r}")
-    if stats(driver)["frames"] != 0:
-        fail("frames ran while the start-up's message box was open")
-    if not any("File [tes256.bmp] not found." in e["message"] for e in driver.get_log("browser")):
-        fail("the message did not reach the console")
+    check((text, english) == ("ファイル[tes256.bmp]が見つかりません", "File [tes256.bmp] not found."),
+          f"the message box says {text!r} / {english!r}")
+    check(stats(driver)["frames"] == 0, "frames ran while the start-up's message box was open")
+    check(any(english in e["message"] for e in driver.get_log("browser")), "the message did not reach the console")
     driver.find_element(By.ID, "message-ok").click()
     wait_frames(driver)
-    if fnv1a(canvas_frame(driver)) != golden_hash("missing_texture", "missing_texture"):
-        fail("the frame without the texture is not the golden one")
+    check(fnv1a(canvas_frame(driver)) == golden_hash("missing_texture", "missing_texture"),
+          "the frame without the texture is not the golden one")
     print(f"e2e[web]: missing texture: {text} / {english}, then the golden frame")
 
     # 4. Timing, measured in the page: printed, never judged.

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstring>
 
 #include "math/matrix.h"
@@ -37,12 +38,8 @@ TEST_F(Matrices, RotationsShiftNegatedProducts) {
     matRotation(&r, &quarter);
     EXPECT_TRUE(equal(r, {{{0, -512, 0, 0}, {512, 0, 0, 0}, {0, 0, 512, 0}, {0, 0, 0, 512}}}));
     matRotation(&r, &small);
-    EXPECT_EQ(r.m[0][1], -1);
-    EXPECT_EQ(r.m[0][2], -3);
-    EXPECT_EQ(r.m[1][2], (-(512 * 3)) >> 9);
-    EXPECT_EQ(r.m[2][0], 3);
-    EXPECT_EQ(r.m[2][1], (511 * 3) >> 9);
-    EXPECT_EQ(r.m[2][2], (511 * 511) >> 9);
+    EXPECT_EQ((std::array{r.m[0][1], r.m[0][2], r.m[1][2], r.m[2][0], r.m[2][1], r.m[2][2]}),
+              (std::array{-1, -3, (-(512 * 3)) >> 9, 3, (511 * 3) >> 9, (511 * 511) >> 9}));
 }
 
 TEST_F(Matrices, StackPushesPopsAndRefusesBeyondItsBounds) {

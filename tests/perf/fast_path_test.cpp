@@ -9,6 +9,7 @@
 #include <array>
 #include <cstdint>
 #include <cstring>
+#include <functional>
 #include <random>
 #include <sstream>
 #include <string>
@@ -147,9 +148,13 @@ void compareRows(unsigned screenSeed, Draw draw, const std::string& what) {
     ASSERT_EQ(expected, actual) << what << ", row from minstd_rand seeded " << screenSeed;
 }
 
-TEST(FastSpans, TexturedSpansMatchTheirReferences) {
+// Every span routine against its reference on random rows, counts and values,
+// at every vector level; the textured ones on textures of every size.
+TEST(FastSpans, MatchTheirReferences) {
     PathGuard guard;
-    const TexturedSpan routines[][2] = {{spanCopy, spanCopyFast}, {spanAdd, spanAddFast}, {spanHalf, spanHalfFast}};
+    const TexturedSpan textured[][2] = {{spanCopy, spanCopyFast}, {spanAdd, spanAddFast}, {spanHalf, spanHalfFast}};
+    using ShadedSpan = void (*)(Rgb555*, std::int32_t, const ShadedColour&, const ShadedColour&);
+    const ShadedSpan shaded[][2] = {{spanShaded, spanShadedFast}, {spanShadedAdd, spanShadedAddFast}};
     std::mt19937 random(5150);
     // One texture of every size, exactly its texels long: no load may reach past them.
     std::vector<std::vector<Rgb555>> textures(81);  // index: width shift * 9 + height shift
@@ -157,47 +162,37 @@ TEST(FastSpans, TexturedSpansMatchTheirReferences) {
         textures[k].resize(std::size_t{1} << (k / 9 + k % 9));
         for (Rgb555& texel : textures[k]) texel = static_cast<Rgb555>(random());
     }
+    const auto colour = [&] {
+        return random() % 3 ? static_cast<std::int32_t>(random() % 65536) : randomCoordinate(random, 65793);
+    };
     for (SimdLevel level : simdLevels()) {
         setSimdLevel(level);
-        for (int r = 0; r < 3; ++r)
+        for (int r = 0; r < 5; ++r)
             for (int i = 0; i < 100000; ++i) {
-                const int ws = 1 + static_cast<int>(random() % 8), hs = 1 + static_cast<int>(random() % 8);
-                const TextureAddressing texture{textures[static_cast<std::size_t>(ws * 9 + hs)].data(), ws, hs,
-                                                (1 << ws) - 1, ((1 << hs) - 1) << 8, 8 - ws};
                 const std::int32_t count = randomCount(random);
-                const std::int32_t u0 = randomCoordinate(random, 65793), v0 = randomCoordinate(random, 65793);
-                const std::int32_t u1 = randomCoordinate(random, 65793), v1 = randomCoordinate(random, 65793);
                 std::ostringstream what;
-                what << "routine " << r << " at " << simdLevelName(level) << ": count " << count << ", u " << u0
-                     << ".." << u1 << ", v " << v0 << ".." << v1 << ", shifts " << ws << "/" << hs;
-                compareRows(static_cast<unsigned>(random()), [&](bool reference, Rgb555* row) {
-                    routines[r][reference ? 0 : 1](row, count, u0, v0, u1, v1, texture);
-                }, what.str());
+                what << "routine " << r << " at " << simdLevelName(level) << ": count " << count;
+                std::function<void(bool, Rgb555*)> draw;
+                if (r < 3) {
+                    const int ws = 1 + static_cast<int>(random() % 8), hs = 1 + static_cast<int>(random() % 8);
+                    const TextureAddressing texture{textures[static_cast<std::size_t>(ws * 9 + hs)].data(), ws, hs,
+                                                    (1 << ws) - 1, ((1 << hs) - 1) << 8, 8 - ws};
+                    const std::int32_t u0 = randomCoordinate(random, 65793), v0 = randomCoordinate(random, 65793);
+                    const std::int32_t u1 = randomCoordinate(random, 65793), v1 = randomCoordinate(random, 65793);
+                    what << ", u " << u0 << ".." << u1 << ", v " << v0 << ".." << v1 << ", shifts " << ws << "/" << hs;
+                    draw = [=, &textured](bool reference, Rgb555* row) {
+                        textured[r][reference ? 0 : 1](row, count, u0, v0, u1, v1, texture);
+                    };
+                } else {
+                    const ShadedColour left{colour(), colour(), colour()}, right{colour(), colour(), colour()};
+                    what << ", left " << left[0] << " " << left[1] << " " << left[2] << ", right " << right[0] << " "
+                         << right[1] << " " << right[2];
+                    draw = [=, &shaded](bool reference, Rgb555* row) { shaded[r - 3][reference ? 0 : 1](row, count, left, right); };
+                }
+                compareRows(static_cast<unsigned>(random()), draw, what.str());
                 if (HasFatalFailure()) return;
             }
     }
-}
-
-TEST(FastSpans, ShadedSpansMatchTheirReferences) {
-    using Span = void (*)(Rgb555*, std::int32_t, const ShadedColour&, const ShadedColour&);
-    const Span routines[][2] = {{spanShaded, spanShadedFast}, {spanShadedAdd, spanShadedAddFast}};
-    std::mt19937 random(77);
-    for (int r = 0; r < 2; ++r)
-        for (int i = 0; i < 100000; ++i) {
-            ShadedColour left, right;
-            for (int k = 0; k < 3; ++k) {
-                left[k] = random() % 3 ? static_cast<std::int32_t>(random() % 65536) : randomCoordinate(random, 65793);
-                right[k] = random() % 3 ? static_cast<std::int32_t>(random() % 65536) : randomCoordinate(random, 65793);
-            }
-            const std::int32_t count = randomCount(random);
-            std::ostringstream what;
-            what << "routine " << r << ": count " << count << ", left " << left[0] << " " << left[1] << " " << left[2]
-                 << ", right " << right[0] << " " << right[1] << " " << right[2];
-            compareRows(static_cast<unsigned>(random()), [&](bool reference, Rgb555* row) {
-                routines[r][reference ? 0 : 1](row, count, left, right);
-            }, what.str());
-            if (HasFatalFailure()) return;
-        }
 }
 
 enum class Family { Flat, Shaded, ShadedAdd, Tex, TexAdd, TexHalf };

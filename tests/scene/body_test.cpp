@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <vector>
 
 #include "math/matrix.h"
@@ -81,8 +82,7 @@ TEST_F(BodyTest, ProjectedRadius) {
         body->screen = {-7, -7, 0, 0};
         frame();
         EXPECT_EQ(body->projectedRadius, c.radius);
-        EXPECT_EQ(body->screen.x, c.screen.x);
-        EXPECT_EQ(body->screen.y, c.screen.y);
+        EXPECT_EQ((std::array{body->screen.x, body->screen.y}), (std::array{c.screen.x, c.screen.y}));
         EXPECT_EQ(body->view.x * 1000000 + body->view.y * 1000 + body->view.z, c.at.x * 1000000 + c.at.y * 1000 + c.at.z);
     }
     Matrix m;
@@ -90,9 +90,7 @@ TEST_F(BodyTest, ProjectedRadius) {
     matTranslation(&m, &offset);
     Vec4 view{}, screen{};
     EXPECT_EQ(projectBody(&view, &screen, &local, &m, 10, 0), 0);
-    EXPECT_EQ(view.x, -29);  // (-29 * 256) >> 8, arithmetic
-    EXPECT_EQ(view.y, 9);
-    EXPECT_EQ(view.z, 43);
+    EXPECT_EQ((std::array{view.x, view.y, view.z}), (std::array{-29, 9, 43}));  // x: (-29 * 256) >> 8, arithmetic
     // Quarter turns about y and x carry depth into x and y.
     const Vec4 depth{0, 0, 3, 0}, aboutY{0, 256, 0, 0}, aboutX{256, 0, 0, 0};
     ASSERT_EQ(initMath(), 0);

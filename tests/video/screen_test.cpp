@@ -29,8 +29,7 @@ TEST_F(Screen, SurfacesTakeTheClientSizeWithAnEvenWidth) {
     for (const auto& c : {std::array{512, 480, 512, 479}, {513, 480, 512, 479}, {2, 2, 2, 1}, {641, 101, 640, 100}}) {
         SCOPED_TRACE(std::to_string(c[0]) + "x" + std::to_string(c[1]));
         startScreen(c[0], c[1]);
-        EXPECT_EQ(screenWidth(), c[2]);
-        EXPECT_EQ(screenHeight(), c[3]);
+        EXPECT_EQ((std::array{screenWidth(), screenHeight()}), (std::array{c[2], c[3]}));
         ASSERT_NE(screenSurfaces(), nullptr);
         EXPECT_EQ(backBufferPixels(), screenSurfaces()[0].pixels);
         EXPECT_NE(screenSurfaces()[1].pixels, nullptr);
@@ -88,10 +87,10 @@ TEST_F(Screen, FailuresLeaveNothingBehind) {
 
 TEST_F(Screen, SlotIndicesOutsideTheTableAreRefused) {
     startScreen(32, 8);
-    EXPECT_EQ(releaseSurface(8), -2);
-    EXPECT_EQ(releaseSurface(-1), -2);
-    EXPECT_EQ(createSurface(nullptr, 8, 32, 8, 16), -1);
-    EXPECT_EQ(createSurface(nullptr, -1, 32, 8, 16), -1);
+    for (int slot : {8, -1}) {
+        EXPECT_EQ(releaseSurface(slot), -2) << slot;
+        EXPECT_EQ(createSurface(nullptr, slot, 32, 8, 16), -1) << slot;
+    }
     EXPECT_EQ(releaseSurface(1), 0);
     EXPECT_EQ(releaseSurface(7), 0);  // already empty
     EXPECT_EQ(headlessState().liveGdiObjects, 2);
