@@ -12,15 +12,12 @@
 
 class SceneTest : public ::testing::Test {
 protected:
-    static constexpr std::int32_t CENTRE_X = 100;
-    static constexpr std::int32_t CENTRE_Y = 80;
-
     void SetUp() override {
         ASSERT_EQ(initMath(), 0);
         ASSERT_EQ(initDisplayList(), 0);
         ASSERT_EQ(initModels(), 0);
         ASSERT_EQ(bindVertexArray(sourceVertices, DISPLAY_LIST_VERTEX_COUNT), 0);
-        setProjectionCentre(CENTRE_X, CENTRE_Y);
+        setProjectionCentre(100, 80);
         list = currentDisplayList();
     }
     void TearDown() override {

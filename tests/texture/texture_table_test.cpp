@@ -81,15 +81,13 @@ TEST_F(TextureTable, RefusedFilesLeaveTheSlotFreeAndSayWhy) {
         Bytes bytes;
         const char* reason;
     };
-    Bytes wide = buildBmp({100, 100, 24, 0, 40, {}, 0, {}, Bytes(100 * 300, 0)});
-    Bytes upsideDown = buildBmp({256, -256, 8, 0, 40, {0}, 0xffffffff, {}, Bytes(256 * 256, 0)});
     const Bytes whole = twoByTwo();
     const Bytes truncated(whole.begin(), whole.end() - 3);  // into the top row's pixels, past its padding
     Bytes jpeg = twoByTwo();
     bmptest::put32(jpeg, 30, 4);
     const Case cases[] = {
-        {"100x100.bmp", wide, "not a power of two"},
-        {"minus256.bmp", upsideDown, "not a power of two"},  // rows top-down
+        {"100x100.bmp", buildBmp({100, 100, 24, 0, 40, {}, 0, {}, Bytes(100 * 300, 0)}), "not a power of two"},
+        {"minus256.bmp", buildBmp({256, -256, 8, 0, 40, {0}, ~0u, {}, Bytes(256 * 256, 0)}), "not a power of two"},  // top-down
         {"short.bmp", truncated, "(truncated)"},
         {"jpeg.bmp", jpeg, "not a form we read"},
         {"empty.bmp", {}, "too short"},
