@@ -103,7 +103,7 @@ def occurrences(code, kind, token):
     found = []
     start = code.find(token)
     while start >= 0:
-        # " < " inside " << " cannot happen (spaces), but " <= " may be part of " <<= ".
+        # The spaces keep " < " out of " << " and " <= " out of " <<= ".
         found.append(start)
         start = code.find(token, start + 1)
     return found
@@ -246,11 +246,7 @@ def apply_mutant(source, row):
     if row["occurrence"] >= len(offs):
         return None
     at = offs[row["occurrence"]]
-    text = lines[i]
-    if row["kind"] == "statement":
-        lines[i] = text[:at] + row["replacement"] + text[at + len(row["token"]):]
-    else:
-        lines[i] = text[:at] + row["replacement"] + text[at + len(row["token"]):]
+    lines[i] = lines[i][:at] + row["replacement"] + lines[i][at + len(row["token"]):]
     return "\n".join(lines)
 
 
@@ -405,9 +401,7 @@ def cmd_run(args):
             original = f.read()
         mutated = apply_mutant(original, row)
         entry = {"killers": [], "status": ""}
-        if mutated is None:
-            entry["status"] = "stale"
-        elif mutated == original:
+        if mutated is None or mutated == original:
             entry["status"] = "stale"
         else:
             try:
@@ -445,7 +439,8 @@ def cmd_run(args):
     report(results)
 
 
-def report(results, out=sys.stdout):
+def classify(results):
+    """(killed ids, ids by status, summary line) of a run."""
     rows = {r["id"]: r for r in load_sample()}
     mutants = results["mutants"]
     # Noted mutants count apart: equivalent ones cannot change behaviour,
@@ -460,29 +455,36 @@ def report(results, out=sys.stdout):
             if e["status"] in ("killed", "survived") and not (i in equivalent and e["status"] == "survived")]
     killed = [i for i in live if mutants[i]["status"] == "killed"]
     noted = [i for i in equivalent if i in mutants and mutants[i]["status"] == "survived"]
-    print("killed %d of %d (%.1f%%); not compiling %d, stale %d, equivalent %d, left to the sanitizers %d"
-          % (len(killed), len(live), 100.0 * len(killed) / max(1, len(live)),
-             len(status.get("uncompilable", [])), len(status.get("stale", [])),
-             len([i for i in noted if i not in sanitizer]), len([i for i in noted if i in sanitizer])), file=out)
+    line = ("killed %d of %d (%.1f%%); not compiling %d, stale %d, equivalent %d, left to the sanitizers %d"
+            % (len(killed), len(live), 100.0 * len(killed) / max(1, len(live)),
+               len(status.get("uncompilable", [])), len(status.get("stale", [])),
+               len([i for i in noted if i not in sanitizer]), len([i for i in noted if i in sanitizer])))
+    return killed, status, line
+
+
+def report(results):
+    rows = {r["id"]: r for r in load_sample()}
+    mutants = results["mutants"]
+    killed, status, line = classify(results)
+    print(line)
     if "seconds" in results:
-        print("run time %.0f min" % (results["seconds"] / 60.0), file=out)
+        print("run time %.0f min" % (results["seconds"] / 60.0))
     per_test = {}
     for i in killed:
         for t in mutants[i]["killers"]:
             per_test.setdefault(t, []).append(i)
-    print("\nper test: mutants killed / killed by it alone", file=out)
+    print("\nper test: mutants killed / killed by it alone")
     for t in sorted(results["tests"], key=lambda t: (-len(per_test.get(t, [])), t)):
         ks = per_test.get(t, [])
         alone = [i for i in ks if len(mutants[i]["killers"]) == 1]
-        print("  %-60s %3d %3d  %s" % (t, len(ks), len(alone), " ".join("#" + i for i in sorted(alone, key=int))),
-              file=out)
+        print("  %-60s %3d %3d  %s" % (t, len(ks), len(alone), " ".join("#" + i for i in sorted(alone, key=int))))
     surv = sorted(status.get("survived", []), key=int)
     if surv:
-        print("\nsurvivors:", file=out)
+        print("\nsurvivors:")
         for i in surv:
             r = rows[i]
             print("  #%s %s:%d %s %r -> %r   %s" % (i, r["file"], r["line"], r["kind"], r["token"].strip(),
-                                                  r["replacement"].strip(), r["text"]), file=out)
+                                                  r["replacement"].strip(), r["text"]))
 
 
 def cmd_report(args):
@@ -501,8 +503,7 @@ def cmd_compare(args):
     gained = [i for i, e in after["mutants"].items()
               if e["status"] == "killed" and before["mutants"].get(i, {}).get("status") not in ("killed", None)]
     for name, res in (("before", before), ("after", after)):
-        print(name + ": ", end="")
-        report_line(res)
+        print(name + ": " + classify(res)[2])
     print("killed before, not after: %d" % len(lost))
     for i in sorted(lost, key=int):
         r = rows[i]
@@ -530,13 +531,6 @@ def cmd_cover(args):
     for t, n in chosen:
         print("%4d  %s" % (n, t))
     print("%d tests cover every kill" % len(chosen))
-
-
-def report_line(results):
-    import io
-    buf = io.StringIO()
-    report(results, buf)
-    print(buf.getvalue().splitlines()[0])
 
 
 def main():

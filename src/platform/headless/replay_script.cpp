@@ -112,10 +112,11 @@ ReplayParseResult parseReplayScript(std::string_view text) {
                 !parseInt(words[2], 1, REPLAY_MAX_CLIENT_SIDE, &h))
                 return fail("client needs a width and a height, each 1 to " + std::to_string(REPLAY_MAX_CLIENT_SIDE));
             // The back buffer is the width rounded down to even by the height
-            // less one row; a shot of it would be an image no viewer opens.
-            if ((w & ~1) == 0 || h - 1 == 0)
+            // less one row, so a side of 1 leaves it empty; a shot of it would
+            // be an image no viewer opens.
+            if (w < 2 || h < 2)
                 return fail("client " + std::to_string(w) + " " + std::to_string(h) +
-                            " leaves the back buffer no " + ((w & ~1) == 0 ? "column" : "row") +
+                            " leaves the back buffer no " + (w < 2 ? "column" : "row") +
                             ": it is the width rounded down to even by the height less one");
             script.clientWidth = static_cast<int>(w);
             script.clientHeight = static_cast<int>(h);
