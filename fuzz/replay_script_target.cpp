@@ -21,7 +21,7 @@ bool validName(const std::string& name) {
 
 bool knownMessage(UINT m) {
     return m == WM_MOUSEMOVE || m == WM_LBUTTONDOWN || m == WM_LBUTTONUP || m == WM_RBUTTONDOWN ||
-           m == WM_RBUTTONUP || m == WM_CHAR || m == WM_CLOSE;
+           m == WM_RBUTTONUP || m == WM_CHAR || m == WM_KEYDOWN || m == WM_KEYUP || m == WM_CLOSE;
 }
 
 }  // namespace
@@ -50,10 +50,13 @@ int fuzzReplayScript(const std::uint8_t* data, std::size_t size) {
         fuzzCheck(c.line > lastLine && static_cast<std::size_t>(c.line) <= lines, "commands in line order");
         lastLine = c.line;
         switch (c.kind) {
-        case ReplayCommand::MESSAGE:
+        case ReplayCommand::MESSAGE: {
             fuzzCheck(knownMessage(c.message), "a message the tool sends");
-            fuzzCheck(c.message == WM_CHAR ? c.wParam <= 255 : c.wParam == 0, "wParam of the message");
+            const bool key = c.message == WM_KEYDOWN || c.message == WM_KEYUP;
+            fuzzCheck(c.message == WM_CHAR ? c.wParam <= 255 : key ? c.wParam >= 1 && c.wParam <= 254 : c.wParam == 0,
+                      "wParam of the message");
             break;
+        }
         case ReplayCommand::IDLE:
             fuzzCheck(c.idleCount >= 0 && c.idleCount <= REPLAY_MAX_IDLE, "idle count within bounds");
             frameBefore = frameBefore || c.idleCount > 0;

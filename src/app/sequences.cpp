@@ -3,7 +3,6 @@
 #include <filesystem>
 #include <system_error>
 
-#include "app/demo_scene.h"
 #include "input/cursor.h"
 #include "input/mouse.h"
 #include "math/matrix.h"
@@ -53,13 +52,16 @@ int startUp(HWND window) {
     bindVertexArray(shellVertices, SHELL_VERTEX_CAPACITY);
     bindColourArray(shellColours, SHELL_COLOUR_CAPACITY);
     bindTexCoordArray(shellTexCoords, SHELL_TEX_COORD_CAPACITY);
-    buildDemoScene();  // a failed scene is not a failed start-up
+    const Program* program = shellProgram();
+    if (program && program->buildScene) program->buildScene();  // a failed scene is not a failed start-up
+    setFrameHooks(program ? program->preFrame : nullptr, program ? program->postFrame : nullptr);
     convertColours();
     setClearColor(0, 0, 0);
     return 0;
 }
 
 void shutDown() {
+    setFrameHooks(nullptr, nullptr);
     // The reverse of start-up.
     releaseBodies();
     releaseBodyBlocks();
@@ -81,10 +83,8 @@ void runFrame(HWND window, std::int32_t, std::int32_t) {
     std::int32_t dx;
     std::int32_t dy;
     mouseDelta(&dx, &dy);
-    // Without a built scene there are no parts to turn.
-    if ((buttons & MOUSE_LEFT) && demoSceneBuilt()) {
-        for (int part = DEMO_PART_COUNT - 1; part >= 1; --part) turnPartByMouse(partRotation(demoModel, part), dx, dy);
-    }
+    const Program* program = shellProgram();
+    if (program && program->frameMouse) program->frameMouse(buttons, dx, dy);
 
     animateTextures();
     transformAllModels();
@@ -94,17 +94,4 @@ void runFrame(HWND window, std::int32_t, std::int32_t) {
 
     if (postFrameHook) postFrameHook();
     presentFrame();
-}
-
-void turnPartByMouse(Vec4* rotation, std::int32_t dx, std::int32_t dy) {
-    // Angles are stored in 0..1023; 512..959 is the negative side below -64.
-    Angle tilt = (rotation->x - dy) & ANGLE_MASK;
-    if (tilt >= 97 && tilt <= 511) tilt = 96;  // at most +96
-    if (tilt >= 512 && tilt <= 959) tilt = 960;  // at least -64
-    rotation->x = tilt;
-
-    Angle turn = (rotation->z - dx) & ANGLE_MASK;
-    if (turn >= 65 && turn <= 511) turn = 64;  // at most +64
-    if (turn >= 512 && turn <= 959) turn = 960;  // at least -64
-    rotation->z = turn;
 }

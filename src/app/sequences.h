@@ -6,14 +6,13 @@
 
 #include <cstdint>
 
-#include "math/fixed.h"
+#include "app/program.h"
 #include "platform/win32.h"
 #include "render/primitive.h"
 
-using FrameHook = void (*)();
-
 // Run inside a frame just after the clear and just before the presentation;
-// empty by default (an empty slot is skipped).
+// empty by default (an empty slot is skipped). Start-up installs the shell
+// program's hooks, shutdown empties both.
 extern FrameHook preFrameHook;
 extern FrameHook postFrameHook;
 void setFrameHooks(FrameHook preFrame, FrameHook postFrame);
@@ -26,15 +25,12 @@ extern ModelVertex shellVertices[SHELL_VERTEX_CAPACITY];
 extern ColourRecord shellColours[SHELL_COLOUR_CAPACITY];
 extern TexCoord shellTexCoords[SHELL_TEX_COORD_CAPACITY];
 
-// 0, or -1 at the first subsystem that fails to come up (it has shown its
-// message); the subsystems before it stay up.
+// Brings every subsystem up and builds the shell program's scene. 0, or -1
+// at the first subsystem that fails to come up (it has shown its message);
+// the subsystems before it stay up.
 int startUp(HWND window);
-// Releases every subsystem; safe after a partial start-up.
+// Releases every subsystem and empties the frame hooks; safe after a partial
+// start-up.
 void shutDown();
 // One frame into the window. x and y are the window position, unused.
 void runFrame(HWND window, std::int32_t x, std::int32_t y);
-
-// The left-button drag applied to one part's rotation: the vertical motion
-// tilts x within -64..+96, the horizontal motion turns z (moving right
-// lowers it) within -64..+64; y and w are left alone.
-void turnPartByMouse(Vec4* rotation, std::int32_t dx, std::int32_t dy);

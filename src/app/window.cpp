@@ -1,9 +1,17 @@
 #include "app/window.h"
 
+#include "app/program.h"
 #include "app/sequences.h"
 #include "input/mouse.h"
 
 WindowPos windowPos{};
+
+namespace {
+const Program* runningProgram = nullptr;
+}  // namespace
+
+void setShellProgram(const Program* program) { runningProgram = program; }
+const Program* shellProgram() { return runningProgram; }
 
 HWND createMainWindow(HINSTANCE instance, LPCSTR className, LPCSTR title) {
     WNDCLASSEX windowClass{};
@@ -41,7 +49,10 @@ LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
             break;
         case WM_CHAR:
             // Escape only quits: the window stays and nothing is released.
-            if (wParam == 27) PostQuitMessage(0);
+            if (wParam == 27)
+                PostQuitMessage(0);
+            else if (runningProgram && runningProgram->typedCharacter)
+                runningProgram->typedCharacter(wParam);
             break;
         case WM_LBUTTONDOWN:
             leftButtonDown();
@@ -61,13 +72,14 @@ LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     return DefWindowProc(window, message, wParam, lParam);
 }
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
-    // A process enters here once; tests and the replay tool enter many times
-    // in one process, so the state a process starts with is set here.
+int runProgram(const Program& program, HINSTANCE instance, int showCommand) {
+    // A process runs a program once; tests and the replay tool run many in
+    // one process, so the state a process starts with is set here.
     windowPos = WindowPos{};
     resetMouse();
+    setShellProgram(&program);
 
-    HWND window = createMainWindow(instance, MAIN_WINDOW_CLASS, MAIN_WINDOW_TITLE);
+    HWND window = createMainWindow(instance, MAIN_WINDOW_CLASS, program.title);
     if (!window) return 1;  // no window: no frame can run
     ShowWindow(window, showCommand);
     UpdateWindow(window);

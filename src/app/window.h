@@ -1,6 +1,7 @@
-// The process entry, the main window and the message loop. The loop never
-// blocks: each pass handles one queued message or, when the queue is empty,
-// latches the mouse and runs one frame.
+// The main window and the message loop of every program on the shell (see
+// program.h for runProgram). The loop never blocks: each pass handles one
+// queued message or, when the queue is empty, latches the mouse and runs one
+// frame.
 #pragma once
 
 #include <cstdint>
@@ -8,7 +9,6 @@
 #include "platform/win32.h"
 
 constexpr char MAIN_WINDOW_CLASS[] = "VANTIR";
-constexpr char MAIN_WINDOW_TITLE[] = "TEST";
 constexpr int MAIN_WINDOW_WIDTH = 520;   // outer size
 constexpr int MAIN_WINDOW_HEIGHT = 508;
 

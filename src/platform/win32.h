@@ -202,7 +202,10 @@ constexpr int GCLP_HCURSOR = -12;
 constexpr WPARAM VK_BACK = 0x08;
 constexpr WPARAM VK_TAB = 0x09;
 constexpr WPARAM VK_RETURN = 0x0D;
+constexpr WPARAM VK_SHIFT = 0x10;
 constexpr WPARAM VK_ESCAPE = 0x1B;
+constexpr WPARAM VK_SPACE = 0x20;
+// Digits and letters are their own codes: '0'..'9' and 'A'..'Z'.
 
 // USER: classes, windows, messages.
 ATOM RegisterClassEx(const WNDCLASSEX* windowClass);

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "render/ordering.h"
 #include "util/alloc.h"
 
 std::uint32_t* orderingTable = nullptr;
@@ -86,7 +87,27 @@ int initCallbackSlots() {
     return 0;
 }
 
+int setCallbackSlot(int slot, PrimitiveCallback fn, std::int32_t depth) {
+    if (!callbackSlots || slot < 0 || slot >= CALLBACK_SLOT_COUNT) return -1;
+    CallbackSlot& s = callbackSlots[slot];
+    if (!fn) {
+        s.function = 0;
+        return 0;
+    }
+    if (depth < 0 || depth >= ORDERING_TABLE_SIZE) return -1;
+    const std::int32_t handle = registerPrimitiveCallback(fn);
+    if (handle < 0) return -1;
+    s.codeWord = PRIM_CALLBACK;
+    s.size = sizeof(CallbackSlot);
+    s.link = PRIM_LINK_NONE;
+    s.depth = static_cast<std::int16_t>(depth);
+    s.bias = 0;
+    s.function = static_cast<std::uint32_t>(handle);
+    return 0;
+}
+
 int initDisplayList() {
+    setSpriteTable(nullptr, 0);  // a table from an earlier run is not this scene's
     // Without row descriptors no scene can be built, so start-up stops here
     // too rather than going on to an empty picture.
     if (initVertexRows() < 0) return -1;
@@ -104,6 +125,7 @@ int initDisplayList() {
 }
 
 void releaseDisplayList() {
+    setSpriteTable(nullptr, 0);  // the sprites' table belongs to the scene released with the list
     checkedFree(callbackSlots);
     callbackSlots = nullptr;
     if (currentList == ownedList) currentList = nullptr;

@@ -100,6 +100,13 @@ DisplayList* createDisplayList(std::int32_t primitiveBytes, std::int32_t vertexC
                                std::int32_t extraA, std::int32_t extraB);
 int initVertexRows();
 int initCallbackSlots();
+// Activates callback slot `slot` (0..31): from the next sort on, every frame
+// calls fn with the depth when the walk reaches bucket `depth` (0..4095),
+// before the primitives of that bucket; a slot of higher number in the same
+// bucket runs first. A null fn makes the slot inactive again. 0, or -1 for a
+// slot or depth outside its range, no slots (before initDisplayList) or a
+// full callback registry; nothing changes then.
+int setCallbackSlot(int slot, PrimitiveCallback fn, std::int32_t depth);
 void setCurrentDisplayList(DisplayList* list);
 // The list the building operations act on, or null when none is set.
 DisplayList* currentDisplayList();

@@ -302,6 +302,14 @@ void reportLoadFailure(const char* name, const char* reason) {
     std::fprintf(stderr, "vantir: texture %s not loaded: %s\n", error ? name : where.string().c_str(), reason);
 }
 
+// Entries of the animation list in use: the count, within the list's room
+// whatever was stored in it.
+int animatedEntries() {
+    return animatedTextureCount < 0                           ? 0
+           : animatedTextureCount > ANIMATED_TEXTURE_CAPACITY ? ANIMATED_TEXTURE_CAPACITY
+                                                              : animatedTextureCount;
+}
+
 void freeSlot(int id) {
     checkedFree(textureTable[id]);
     textureTable[id] = nullptr;
@@ -344,14 +352,33 @@ int findFreeTextureSlot() {
 
 void releaseTexture(int id) {
     if (!textureTable || id < 0 || id >= TEXTURE_SLOT_COUNT || !textureTable[id]) return;
-    Texture* texture = textureTable[id];
-    // An animation entry must not outlive its texture.
-    int kept = 0;
-    for (int i = 0; i < animatedTextureCount && i < ANIMATED_TEXTURE_CAPACITY; ++i)
-        if (animatedTextures[i] != texture) animatedTextures[kept++] = animatedTextures[i];
-    if (kept < animatedTextureCount) animatedTextureCount = kept;
-    checkedFree(texture->basePixels);
+    removeAnimatedTexture(id);  // an animation entry must not outlive its texture
+    checkedFree(textureTable[id]->basePixels);
     freeSlot(id);
+}
+
+int addAnimatedTexture(int id) {
+    Texture* texture = textureTable && id >= 0 && id < TEXTURE_SLOT_COUNT ? textureTable[id] : nullptr;
+    if (!texture) return -1;
+    const int count = animatedEntries();
+    for (int i = 0; i < count; ++i)
+        if (animatedTextures[i] == texture) return i;
+    if (count == ANIMATED_TEXTURE_CAPACITY) return -1;
+    animatedTextures[count] = texture;
+    animatedTextureCount = count + 1;
+    return count;
+}
+
+int removeAnimatedTexture(int id) {
+    const Texture* texture = loadedTexture(id);
+    if (!texture) return -1;
+    // The others keep their order: the list is advanced front to back.
+    const int count = animatedEntries();
+    int kept = 0;
+    for (int i = 0; i < count; ++i)
+        if (animatedTextures[i] != texture) animatedTextures[kept++] = animatedTextures[i];
+    animatedTextureCount = kept;
+    return kept < count ? 0 : -1;
 }
 
 const Rgb555* convertPalette(const unsigned char* entries, int count) {
@@ -497,7 +524,7 @@ int installTexture(const char* name, int widthShift, int heightShift, const Rgb5
 }
 
 void animateTextures() {
-    for (int i = 0; i < animatedTextureCount && i < ANIMATED_TEXTURE_CAPACITY; ++i) {
+    for (int i = 0; i < animatedEntries(); ++i) {
         Texture* texture = animatedTextures[i];
         if (!texture) continue;
         // One row further each frame; after 2^heightShift frames back to row 0,

@@ -88,6 +88,15 @@ unsigned char* readWholeFile(const char* name, std::size_t* sizeRead, int* failu
 // down, back to row 0 after 2^heightShift frames.
 void animateTextures();
 
+// Puts the loaded texture of slot id at the end of the animation list, where
+// it scrolls on from the row it shows. Answers its place in the list (the
+// place it already has when it is there), or -1 for a free slot or a full
+// list. Start-up begins with an empty list and shutdown empties it.
+int addAnimatedTexture(int id);
+// Takes slot id's texture out of the list; it stays at the row it reached.
+// 0, or -1 when it is not in the list.
+int removeAnimatedTexture(int id);
+
 // The one BMP decoder, for loadTexture and for anything else that holds a
 // file's bytes. Checks the header and that every byte the pixels need lies
 // inside `size`; on success (0) stores the side shifts, and when `texels` is

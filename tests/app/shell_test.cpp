@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "app/demo/demo.h"
 #include "app/sequences.h"
 #include "app/window.h"
 #include "input/cursor.h"
@@ -47,11 +48,13 @@ protected:
     static void prepare(int clientWidth = 512, int clientHeight = 480) {
         headlessReset(clientWidth, clientHeight);
         headlessSetTickCount(7000);
-        setFrameHooks(recordFrame, nullptr);
     }
+    // The demo with a hook that records every frame.
     int runProgram() {
         std::filesystem::current_path(directory_.root());
-        return WinMain(nullptr, nullptr, nullptr, SW_SHOWNORMAL);
+        static Program recording = demoProgram;  // the shell keeps its address
+        recording.preFrame = recordFrame;
+        return ::runProgram(recording, nullptr, SW_SHOWNORMAL);
     }
     static void queue(UINT message, LONG x, LONG y, WPARAM wParam = 0) { headlessQueueMessage(message, wParam, x, y); }
 

@@ -15,7 +15,8 @@
 #include <string>
 #include <vector>
 
-#include "app/demo_scene.h"
+#include "app/demo/demo.h"
+#include "app/demo/demo_scene.h"
 #include "math/reciprocal.h"
 #include "render/display_list.h"
 #include "render/ordering.h"
@@ -335,6 +336,7 @@ INSTANTIATE_TEST_SUITE_P(EveryFamily, FastPolygons,
 TEST(FastFrames, MatchTheReferenceFrames) {
     PathGuard guard;
     ScopedRunDirectory directory;
+    setShellProgram(&demoProgram);
     ASSERT_EQ(startUp(createBareWindow(512, 480)), 0);
     ASSERT_TRUE(demoSceneBuilt());
     const std::size_t pixels = static_cast<std::size_t>(screenWidth()) * static_cast<std::size_t>(screenHeight() + 1);

@@ -14,7 +14,7 @@ function(row name text arg1 arg2 rc out err)
 endfunction()
 
 row(malformed "client 64 48\n# fine so far\nmove 1\nshot never\n" s.replay out 1 "^$" "^s.replay:3: ")
-row(usage "" only-one NONE 2 "^$" "^usage: vantir-replay SCRIPT OUTDIR\n.*Exit status:\n.*  3  the program ended")
+row(usage "" only-one NONE 2 "^$" "^usage: vantir-replay \\[--program demo\\|gallery\\] SCRIPT OUTDIR\n.*Exit status:\n.*  3  the program ended")
 row(directory "" . out 1 "^$" "^vantir-replay: cannot read \\.: Is a directory\n$")
 row(empty_outdir "idle 1\n" s.replay "" 2 "^$" "^vantir-replay: argument 2, OUTDIR .* is empty\n")
 # The relative output directory is resolved before the program changes into data/.

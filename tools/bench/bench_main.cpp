@@ -12,7 +12,7 @@
 #include <random>
 #include <vector>
 
-#include "app/demo_scene.h"
+#include "app/demo/demo_scene.h"
 #include "bench_scene.h"
 #include "platform/headless/headless.h"
 #include "render/display_list.h"

@@ -4,7 +4,8 @@
 #include <filesystem>
 #include <system_error>
 
-#include "app/demo_scene.h"
+#include "app/demo/demo.h"
+#include "app/demo/demo_scene.h"
 #include "app/sequences.h"
 #include "render/ordering.h"
 #include "scene/model.h"
@@ -36,6 +37,7 @@ HWND startDemo() {
         std::fprintf(stderr, "vantir-bench: no window\n");
         return nullptr;
     }
+    setShellProgram(&demoProgram);
     if (startUp(demoWindow) < 0 || !demoSceneBuilt()) {
         std::fprintf(stderr, "vantir-bench: the demo did not start (is data/tes256.bmp there?)\n");
         return nullptr;

@@ -1,7 +1,7 @@
-// vantir-replay SCRIPT OUTDIR
+// vantir-replay [--program NAME] SCRIPT OUTDIR
 //
-// Runs the real program (WinMain) on the headless backend under a replay
-// script. Every `shot NAME` writes OUTDIR/NAME.bmp and prints
+// Runs a real program (the demo, or another program on the shell) on the
+// headless backend under a replay script. Every `shot NAME` writes OUTDIR/NAME.bmp and prints
 // "NAME WxH HASH" on standard output. The exit codes are in USAGE below.
 #include <unistd.h>
 
@@ -14,6 +14,8 @@
 #include <string>
 #include <vector>
 
+#include "app/demo/demo.h"
+#include "gallery/gallery.h"
 #include "platform/headless/headless.h"
 #include "platform/headless/replay_script.h"
 #include "platform/headless/shot.h"
@@ -27,11 +29,20 @@ constexpr int EXIT_FAILED = 1;         // a malformed script, a file not read or
 constexpr int EXIT_USAGE = 2;          // wrong arguments
 constexpr int EXIT_SHOTS_MISSING = 3;  // the program ended before some shots
 
+// The programs the tool can run, by the name --program takes.
+struct NamedProgram {
+    const char* name;
+    const Program* program;
+};
+const NamedProgram PROGRAMS[] = {{"demo", &demoProgram}, {"gallery", &galleryProgram}};
+
+constexpr char SHORT_USAGE[] = "usage: vantir-replay [--program demo|gallery] SCRIPT OUTDIR\n";
 constexpr char USAGE[] =
-    "usage: vantir-replay SCRIPT OUTDIR\n"
+    "usage: vantir-replay [--program demo|gallery] SCRIPT OUTDIR\n"
     "\n"
-    "Runs the program on a window in memory under the input of SCRIPT, in the\n"
-    "current directory (the program reads data/tes256.bmp below it). Every shot\n"
+    "Runs a program (the demo unless --program names the gallery) on a window in\n"
+    "memory under the input of SCRIPT, in the current directory (the programs read\n"
+    "their textures from data/ below it). Every shot\n"
     "is written as OUTDIR/NAME.bmp (OUTDIR is created if missing) and printed as\n"
     "'NAME WIDTHxHEIGHT HASH' on standard output.\n"
     "\n"
@@ -41,6 +52,9 @@ constexpr char USAGE[] =
     "  move X Y     the mouse moves to (X, Y); ldown, lup, rdown and rup X Y press\n"
     "               and release a button there; X, Y 32-bit integers\n"
     "  char C       a typed character, C its decimal code 0..255 (27: Escape, quits)\n"
+    "  keydown K    a key pressed, K its virtual-key code 1..254 (65 'A', 16 Shift);\n"
+    "               it types its character as on Windows ('a', or 'A' with Shift)\n"
+    "  keyup K      the key released\n"
     "  close        a close request (the program ends)\n"
     "  idle N       N frames, N 0..1000000\n"
     "  shot NAME    the last frame presented, as NAME.bmp; NAME 1..64 letters,\n"
@@ -164,25 +178,44 @@ int run(int argc, char** argv) {
         std::fputs(USAGE, stdout);
         return 0;
     }
-    if (argc != 3) {
+    const Program* program = &demoProgram;
+    std::vector<const char*> operands;
+    for (int i = 1; i < argc; ++i) {
+        const char* arg = argv[i];
+        if (std::strcmp(arg, "--program") == 0 && i + 1 < argc) {
+            const char* name = argv[++i];
+            program = nullptr;
+            for (const NamedProgram& p : PROGRAMS)
+                if (std::strcmp(name, p.name) == 0) program = p.program;
+            if (!program) {
+                std::fprintf(stderr, "vantir-replay: no program called '%s' (demo or gallery)\n%s", name, SHORT_USAGE);
+                return EXIT_USAGE;
+            }
+        } else if (arg[0] == '-' && arg[1] != '\0') {
+            std::fprintf(stderr, "vantir-replay: unknown option %s\n%s", arg, SHORT_USAGE);
+            return EXIT_USAGE;
+        } else {
+            operands.push_back(arg);
+        }
+    }
+    if (operands.size() != 2) {
         std::fputs(USAGE, stderr);
         return EXIT_USAGE;
     }
     const char* const names[] = {"SCRIPT (the replay script)", "OUTDIR (the directory for the shots)"};
-    for (int i = 1; i <= 2; ++i) {
-        if (argv[i][0] == '\0') {
-            std::fprintf(stderr, "vantir-replay: argument %d, %s, is empty\nusage: vantir-replay SCRIPT OUTDIR\n",
-                         i, names[i - 1]);
+    for (int i = 0; i < 2; ++i) {
+        if (operands[i][0] == '\0') {
+            std::fprintf(stderr, "vantir-replay: argument %d, %s, is empty\n%s", i + 1, names[i], SHORT_USAGE);
             return EXIT_USAGE;
         }
     }
     // The program changes into "data" during start-up: fix both paths first.
     std::error_code error;
     fs::path paths[2];
-    for (int i = 1; i <= 2; ++i) {
-        paths[i - 1] = fs::absolute(argv[i], error);
+    for (int i = 0; i < 2; ++i) {
+        paths[i] = fs::absolute(operands[i], error);
         if (error) {
-            std::fprintf(stderr, "vantir-replay: %s: %s\n", argv[i], error.message().c_str());
+            std::fprintf(stderr, "vantir-replay: %s: %s\n", operands[i], error.message().c_str());
             return EXIT_FAILED;
         }
     }
@@ -191,18 +224,18 @@ int run(int argc, char** argv) {
 
     std::string text, reason;
     if (!readFile(scriptPath, &text, &reason)) {
-        std::fprintf(stderr, "vantir-replay: cannot read %s: %s\n", argv[1], reason.c_str());
+        std::fprintf(stderr, "vantir-replay: cannot read %s: %s\n", operands[0], reason.c_str());
         return EXIT_FAILED;
     }
     const ReplayParseResult parsed = parseReplayScript(text);
     if (!parsed.ok) {
-        std::fprintf(stderr, "%s:%d: %s\n", argv[1], parsed.errorLine, parsed.error.c_str());
+        std::fprintf(stderr, "%s:%d: %s\n", operands[0], parsed.errorLine, parsed.error.c_str());
         return EXIT_FAILED;
     }
     fs::create_directories(outDir, error);
     if (!error && !fs::is_directory(outDir, error) && !error) error = std::make_error_code(std::errc::not_a_directory);
     if (error) {
-        std::fprintf(stderr, "vantir-replay: cannot use %s as the output directory: %s\n", argv[2],
+        std::fprintf(stderr, "vantir-replay: cannot use %s as the output directory: %s\n", operands[1],
                      error.message().c_str());
         return EXIT_FAILED;
     }
@@ -229,8 +262,7 @@ int run(int argc, char** argv) {
         }
     }
 
-    char commandLine[] = "";
-    const int result = WinMain(nullptr, nullptr, commandLine, SW_SHOWDEFAULT);
+    const int result = runProgram(*program, nullptr, SW_SHOWDEFAULT);
     clearProgress();
     // Shots run in script order, so the ones not taken are the last ones.
     if (shotsTaken < static_cast<int>(shotsQueued.size())) {

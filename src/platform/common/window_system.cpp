@@ -53,6 +53,25 @@ std::vector<WindowClass> classes;
 std::vector<std::unique_ptr<HWND__>> windows;
 std::deque<PostedMessage> posted;
 POINT lastPt{0, 0};
+// Shift as the keyboard messages retrieved so far left it, which is the
+// state Windows translates a key with.
+bool shiftDown = false;
+
+// The character Windows' US layout makes of a key-down, or 0 for a key that
+// makes none: digits, letters and space, with Shift, and the control keys.
+WPARAM characterOfKey(WPARAM key, bool shift) {
+    static constexpr char SHIFTED_DIGITS[] = ")!@#$%^&*(";
+    if (key >= '0' && key <= '9') return shift ? static_cast<WPARAM>(SHIFTED_DIGITS[key - '0']) : key;
+    if (key >= 'A' && key <= 'Z') return shift ? key : key - 'A' + 'a';
+    switch (key) {
+        case VK_SPACE:
+        case VK_ESCAPE:
+        case VK_RETURN:
+        case VK_TAB:
+        case VK_BACK: return key;  // their characters share the key codes
+        default: return 0;
+    }
+}
 HWND captureWindow = nullptr;
 HCURSOR currentCursor = nullptr;
 int showCommand = -1;
@@ -118,6 +137,7 @@ void platformResetCore() {
     classes.clear();
     posted.clear();
     lastPt = {0, 0};
+    shiftDown = false;
     captureWindow = nullptr;
     currentCursor = platformArrowCursor();
     showCommand = -1;
@@ -247,7 +267,11 @@ BOOL PeekMessage(MSG* msg, HWND, UINT, UINT, UINT removeFlags) {
         if (result == INPUT_MESSAGE) break;
     }
     HWND target = input.toWindow ? platformMainWindow() : nullptr;
-    if (remove) lastPt = input.pt;
+    if (remove) {
+        lastPt = input.pt;
+        if (input.wParam == VK_SHIFT && (input.message == WM_KEYDOWN || input.message == WM_KEYUP))
+            shiftDown = input.message == WM_KEYDOWN;
+    }
     if (target && isMouseMessage(input.message)) currentCursor = classes[target->classIndex].cursor;
     *msg = {target, input.message, input.wParam, input.lParam, backendMessageTime(), input.pt};
     return TRUE;
@@ -255,17 +279,11 @@ BOOL PeekMessage(MSG* msg, HWND, UINT, UINT, UINT removeFlags) {
 
 BOOL TranslateMessage(const MSG* msg) {
     if (!msg || msg->message != WM_KEYDOWN) return FALSE;
-    switch (msg->wParam) {
-        case VK_ESCAPE:
-        case VK_RETURN:
-        case VK_TAB:
-        case VK_BACK:
-            // The character comes next, before anything posted earlier.
-            posted.push_front({msg->hwnd, WM_CHAR, msg->wParam, msg->lParam});
-            return TRUE;
-        default:
-            return FALSE;
-    }
+    const WPARAM character = characterOfKey(msg->wParam, shiftDown);
+    if (character == 0) return FALSE;
+    // The character comes next, before anything posted earlier.
+    posted.push_front({msg->hwnd, WM_CHAR, character, msg->lParam});
+    return TRUE;
 }
 
 LRESULT DispatchMessage(const MSG* msg) {

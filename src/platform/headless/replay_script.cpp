@@ -144,6 +144,14 @@ ReplayParseResult parseReplayScript(std::string_view text) {
             out.wParam = static_cast<WPARAM>(c);
             out.x = lastX;
             out.y = lastY;
+        } else if (command == "keydown" || command == "keyup") {
+            std::int64_t key = 0;
+            if (!wantArgs(1) || !parseInt(words[1], 1, 254, &key))
+                return fail(command + " needs a virtual-key code 1 to 254");
+            out.message = command == "keydown" ? WM_KEYDOWN : WM_KEYUP;
+            out.wParam = static_cast<WPARAM>(key);
+            out.x = lastX;
+            out.y = lastY;
         } else if (command == "close") {
             if (!wantArgs(0)) return fail("close takes no arguments");
             out.message = WM_CLOSE;

@@ -7,6 +7,11 @@
 //   move X Y, ldown X Y, lup X Y, rdown X Y, rup X Y
 //                   a mouse message with its cursor position (X, Y), 32-bit
 //   char C          WM_CHAR with the decimal character code C (0..255)
+//   keydown K, keyup K
+//                   WM_KEYDOWN / WM_KEYUP of the virtual-key code K (1..254);
+//                   a key-down becomes a character as on Windows: keydown 16
+//                   (Shift), keydown 65 makes 'A', keydown 65 alone 'a'
+
 //   close           a close request
 //   idle N          N idle passes in a row (N frames), N 0..1,000,000
 //   shot NAME       the image the last frame presented, saved as NAME.bmp;
@@ -28,8 +33,8 @@ constexpr std::size_t REPLAY_MAX_SHOT_NAME = 64;
 struct ReplayCommand {
     enum Kind { MESSAGE, IDLE, SHOT } kind = MESSAGE;
     UINT message = 0;    // MESSAGE
-    WPARAM wParam = 0;   // MESSAGE: the character of `char`
-    LONG x = 0, y = 0;   // MESSAGE: pt; `char` and `close` repeat the last one given
+    WPARAM wParam = 0;   // MESSAGE: the character of `char`, the key of `keydown` and `keyup`
+    LONG x = 0, y = 0;   // MESSAGE: pt; `char`, keys and `close` repeat the last one given
     int idleCount = 0;   // IDLE
     std::string name;    // SHOT: letters, digits, '_', '-', '.', not starting with '.'
     int line = 0;

@@ -71,6 +71,9 @@ WPARAM virtualKey(SDL_Keycode key) {
         case SDLK_RETURN: return VK_RETURN;
         case SDLK_TAB: return VK_TAB;
         case SDLK_BACKSPACE: return VK_BACK;
+        case SDLK_SPACE: return VK_SPACE;
+        case SDLK_LSHIFT:
+        case SDLK_RSHIFT: return VK_SHIFT;
         default: break;
     }
     if (key >= SDLK_a && key <= SDLK_z) return static_cast<WPARAM>('A' + (key - SDLK_a));

@@ -72,15 +72,20 @@ EM_JS(void, webOpenCanvas, (int width, int height), {
         if (m) queue(m[1], e.buttons & 3, e);
     });
     canvas.addEventListener('contextmenu', (e) => e.preventDefault());
-    // The keys the program could care about, as virtual-key codes.
-    const virtualKey = (key) => {
-        const named = {Escape: 0x1B, Enter: 0x0D, Tab: 0x09, Backspace: 0x08}[key];
+    // The keys the program could care about, as virtual-key codes, by the
+    // key's place (so a shifted digit is still its digit key).
+    const virtualKey = (code) => {
+        const named = {Escape: 0x1B, Enter: 0x0D, NumpadEnter: 0x0D, Tab: 0x09, Backspace: 0x08, Space: 0x20,
+                       ShiftLeft: 0x10, ShiftRight: 0x10}[code];
         if (named) return named;
-        return /^[a-zA-Z0-9]$/.test(key) ? key.toUpperCase().charCodeAt(0) : 0;
+        const m = /^(?:Key([A-Z])|Digit([0-9]))$/.exec(code);
+        return m ? (m[1] || m[2]).charCodeAt(0) : 0;
     };
     const key = (message) => (e) => {
-        const vk = virtualKey(e.key);
-        if (vk) queue(message, vk, null);
+        const vk = virtualKey(e.code);
+        if (!vk) return;
+        queue(message, vk, null);
+        if (vk === 0x20 && !web.ignoreInput) e.preventDefault();  // the program's key, not the page's scroll
     };
     window.addEventListener('keydown', key(0x100));
     window.addEventListener('keyup', key(0x101));

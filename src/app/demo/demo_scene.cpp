@@ -1,4 +1,4 @@
-#include "app/demo_scene.h"
+#include "app/demo/demo_scene.h"
 
 #include "math/trig.h"
 #include "render/display_list.h"

@@ -1,0 +1,7 @@
+// The gallery's entry: the operating system (or the backend's main on Linux
+// and in the browser) enters the program here.
+#include "gallery.h"
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
+    return runProgram(galleryProgram, instance, showCommand);
+}
