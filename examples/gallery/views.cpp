@@ -95,10 +95,10 @@ int buildFlat() {
     const PartBuilder part = beginPart(flatModel);
     constexpr int SIDES = 8;
     int top[SIDES], bottom[SIDES];
-    for (int i = 0; i < SIDES; ++i) top[i] = addVertex(cosOf(180, i * 128), -70, sinOf(180, i * 128));
-    for (int i = 0; i < SIDES; ++i) bottom[i] = addVertex(cosOf(180, i * 128), 70, sinOf(180, i * 128));
-    const int apexTop = addVertex(0, -210, 0);
-    const int apexBottom = addVertex(0, 210, 0);
+    for (int i = 0; i < SIDES; ++i) top[i] = addVertex(cosOf(340, i * 128), -130, sinOf(340, i * 128));
+    for (int i = 0; i < SIDES; ++i) bottom[i] = addVertex(cosOf(340, i * 128), 130, sinOf(340, i * 128));
+    const int apexTop = addVertex(0, -400, 0);
+    const int apexBottom = addVertex(0, 400, 0);
     for (int i = 0; i < SIDES; ++i) {
         const int j = (i + 1) % SIDES;
         int side[4] = {top[i], top[j], bottom[j], bottom[i]};
@@ -132,13 +132,13 @@ int buildShaded() {
     int top[SIDES], bottom[SIDES], topColour[SIDES], bottomColour[SIDES];
     for (int i = 0; i < SIDES; ++i) {
         const Angle a = i * 1024 / SIDES;
-        top[i] = addVertex(cosOf(170, a), -80, sinOf(170, a));
-        bottom[i] = addVertex(cosOf(170, a), 80, sinOf(170, a));
+        top[i] = addVertex(cosOf(330, a), -150, sinOf(330, a));
+        bottom[i] = addVertex(cosOf(330, a), 150, sinOf(330, a));
         topColour[i] = addColour(hue(i * 30, 255));
         bottomColour[i] = addColour(hue(i * 30 + 150, 170));
     }
-    const int capTop = addVertex(0, -80, 0);
-    const int capBottom = addVertex(0, 80, 0);
+    const int capTop = addVertex(0, -150, 0);
+    const int capBottom = addVertex(0, 150, 0);
     const int white = addColour({255, 255, 255});
     const int grey = addColour({50, 50, 50});
     for (int i = 0; i < SIDES; ++i) {
@@ -177,7 +177,7 @@ int buildShaded() {
     const int dark = addColour({0, 0, 40});
     constexpr int POINTS = 8;
     int tip[POINTS];
-    for (int i = 0; i < POINTS; ++i) tip[i] = addVertex(cosOf(230, i * 128 + 64), sinOf(230, i * 128 + 64), 0);
+    for (int i = 0; i < POINTS; ++i) tip[i] = addVertex(cosOf(300, i * 128 + 64), sinOf(300, i * 128 + 64), 0);
     for (int i = 0; i < POINTS; ++i) {
         const int corners[3] = {centre, tip[i], tip[(i + 1) % POINTS]};
         const int colours[3] = {warm, dark, dark};
@@ -190,8 +190,8 @@ int buildShaded() {
         const auto at = [&](std::int32_t along, std::int32_t across) {
             return beam == 0 ? addVertex(along, across, 0) : addVertex(across, along, 0);
         };
-        const int ends[2][2] = {{at(-300, -16), at(-300, 16)}, {at(300, -16), at(300, 16)}};
-        const int middle[2] = {at(0, -16), at(0, 16)};
+        const int ends[2][2] = {{at(-420, -22), at(-420, 22)}, {at(420, -22), at(420, 22)}};
+        const int middle[2] = {at(0, -22), at(0, 22)};
         for (const auto& end : ends) {
             const int corners[4] = {end[0], middle[0], middle[1], end[1]};
             const int colours[4] = {black, blue, blue, black};
@@ -199,7 +199,7 @@ int buildShaded() {
         }
     }
     endPart(part);
-    setVec(&model(haloModel)->position, 0, 0, -140);
+    setVec(&model(haloModel)->position, 0, 0, -200);
     return drumModel;
 }
 
@@ -229,7 +229,7 @@ int buildTextures() {
     };
     for (int i = 0; i < 9; ++i) {
         int corners[4];
-        addRectCorners(corners, (i % 3 - 1) * 142, (i / 3 - 1) * 142, 0, 65, 65);
+        addRectCorners(corners, (i % 3 - 1) * 180, (i / 3 - 1) * 180, 0, 82, 82);
         const int texture = textureIds[TILES[i].texture];
         if (!TILES[i].triangles) {
             addTextured(corners, coords, 4, texture, Blend::Copy);
@@ -261,8 +261,8 @@ int buildBlends() {
     // Loaded a second time: the name is found in its slot, no file is read.
     const int backdropTexture = loadTexture(TEXTURE_FILES[TEX_TEST]);
     int corners[4], coords[4];
-    addRectCorners(corners, 0, 0, 160, 300, 230);
-    quadCoords(coords, 2);
+    addRectCorners(corners, 0, 0, 200, 660, 620);
+    quadCoords(coords, 1);
     addTextured(corners, coords, 4, backdropTexture, Blend::Copy);
     endPart(part);
 
@@ -278,10 +278,10 @@ int buildBlends() {
     for (const Pane& pane : LIST) {
         part = beginPart(panesModel);
         if (pane.corners == 4) {
-            addRectCorners(corners, 0, 0, 0, 110, 90);
+            addRectCorners(corners, 0, 0, 0, 170, 140);
             addTextured(corners, coords, 4, textureIds[pane.texture], pane.blend);
         } else {  // a triangle with its apex at the bottom middle
-            const int triangle[3] = {addVertex(-130, -90, 0), addVertex(130, -90, 0), addVertex(0, 90, 0)};
+            const int triangle[3] = {addVertex(-200, -140, 0), addVertex(200, -140, 0), addVertex(0, 140, 0)};
             addTextured(triangle, triangleCoords, 3, textureIds[pane.texture], pane.blend);
         }
         endPart(part, 1);  // siblings: each pane moves on its own
@@ -292,7 +292,7 @@ int buildBlends() {
 void poseBlends(int time) {
     for (int k = 0; k < PANES; ++k) {
         const Angle a = time * 3 + k * 256;
-        setVec(partPosition(panesModel, k), cosOf(150, a), sinOf(100, a), -40 - 25 * k);
+        setVec(partPosition(panesModel, k), cosOf(220, a), sinOf(140, a), -40 - 25 * k);
         setAngles(partRotation(panesModel, k), 0, 0, time * (k % 2 ? -2 : 2));
     }
 }
@@ -308,10 +308,10 @@ int buildAnimation() {
     int corners[4];
     // The 32 x 4 strip four times across, one full height: its four rows
     // come round every four frames.
-    addRectCorners(corners, 0, -120, 0, 190, 60);
+    addRectCorners(corners, 0, -160, 0, 300, 80);
     const int stripCoords[4] = {addTexCoord(0, 0), addTexCoord(1024, 0), addTexCoord(1024, 256), addTexCoord(0, 256)};
     addTextured(corners, stripCoords, 4, textureIds[TEX_FLOW], Blend::Copy);
-    addRectCorners(corners, 0, 70, 0, 190, 110);
+    addRectCorners(corners, 0, 90, 0, 300, 150);
     int coords[4];
     quadCoords(coords, 2);
     addTextured(corners, coords, 4, textureIds[TEX_WATER], Blend::Copy);
@@ -437,16 +437,16 @@ struct BodySpec {
 constexpr std::uint32_t TOUCHING = BODY_PROJECT | BODY_COLLIDES;
 constexpr BodySpec BODIES[] = {
     {0, TOUCHING, 0, 0, -1},         // the sweeper, marked by the sprite; meets lists 1 and 2
-    {1, TOUCHING, -210, -70, 220},   // list 1 holds three
-    {1, TOUCHING, -170, 75, 230},
-    {1, TOUCHING, -75, -5, 240},
-    {2, TOUCHING, 125, -15, 120},    // list 2 holds two
-    {2, TOUCHING, 245, 55, 130},
-    {3, BODY_PROJECT, 40, 0, -1},    // no contacts: the sweeper passes through it
+    {1, TOUCHING, -270, 80, 220},    // list 1 holds three
+    {1, TOUCHING, -150, -85, 230},
+    {1, TOUCHING, -30, 80, 240},
+    {2, TOUCHING, 120, -80, 120},    // list 2 holds two
+    {2, TOUCHING, 260, 75, 130},
+    {3, BODY_PROJECT, 50, 0, -1},    // no contacts: the sweeper passes through it
 };
 constexpr int BODY_COUNT = sizeof BODIES / sizeof BODIES[0];
-constexpr std::int32_t BODY_RADIUS = 40;
-constexpr std::int32_t BOX_HALF = 30;
+constexpr std::int32_t BODY_RADIUS = 50;
+constexpr std::int32_t BOX_HALF = 40;
 
 int fieldModel = -1;
 int bodyColours[BODY_COUNT][3];  // the box's colour entries, by shade
@@ -489,7 +489,7 @@ void poseBodies(int time) {
     for (int k = 0; k < BODY_COUNT; ++k) {
         std::int32_t x = BODIES[k].x, y = BODIES[k].y;
         if (k == 0) x = pingPong(time, 240, -330, 330);
-        if (BODIES[k].list == 1) y += sinOf(30, time * 8 + k * 200);
+        if (BODIES[k].list == 1) y += sinOf(25, time * 8 + k * 200);
         setVec(partPosition(fieldModel, k), x, y, 0);
         setAngles(partRotation(fieldModel, k), time * 2, time * 3 + k * 100, 0);
     }
@@ -538,8 +538,8 @@ void outlineBodies() {
 // ---- 8: callbacks at chosen depths -------------------------------------------
 
 int panelsModel = -1;
-constexpr std::int32_t SLOT_DEPTH = 550;    // between the far panel and the middle one
-constexpr std::int32_t RECORD_DEPTH = 350;  // between the middle panel and the near one
+constexpr std::int32_t SLOT_DEPTH = 330;    // between the far panel and the middle one
+constexpr std::int32_t RECORD_DEPTH = 130;  // between the middle panel and the near one
 
 // Every pixel drawn so far, each channel halved.
 void dimScreen(std::int32_t) {
@@ -573,7 +573,7 @@ int buildCallbacks() {
     const struct {
         TextureName texture;
         std::int32_t cx, cy, z, hx, hy;
-    } PANELS[3] = {{TEX_TEST, 0, 0, 260, 250, 190}, {TEX_WOOD, -70, -40, 0, 130, 100}, {TEX_MARBLE, 80, 60, -140, 80, 60}};
+    } PANELS[3] = {{TEX_TEST, 0, 0, 260, 540, 420}, {TEX_WOOD, -110, -70, 0, 230, 170}, {TEX_MARBLE, 120, 90, -140, 140, 110}};
     for (const auto& p : PANELS) {
         int corners[4];
         addRectCorners(corners, p.cx, p.cy, p.z, p.hx, p.hy);
@@ -661,21 +661,21 @@ void paintHorizon() { paintGradient(0, screenHeight() / 2, {4, 10, 22}, {16, 20,
 }  // namespace
 
 const View VIEWS[VIEW_COUNT] = {
-    {"1/9 FLAT: TRIANGLES AND QUADS IN 24 COLOURS, BACK FACES CULLED", 420, 0, 0, buildFlat, poseFlat, nullptr,
+    {"1/9 FLAT: TRIANGLES AND QUADS IN 24 COLOURS, BACK FACES CULLED", 450, 0, 0, buildFlat, poseFlat, nullptr,
      nullptr, nullptr, nullptr, nullptr},
-    {"2/9 SHADED: GOURAUD POLYGONS, ADDITIVE ONES GLOWING OVER THEM", 460, 0, 0, buildShaded, poseShaded, nullptr,
+    {"2/9 SHADED: GOURAUD POLYGONS, ADDITIVE ONES GLOWING OVER THEM", 400, 0, 0, buildShaded, poseShaded, nullptr,
      nullptr, nullptr, nullptr, nullptr},
-    {"3/9 TEXTURES: 2X2 TO 256X256 FROM 1, 4, 8, 16, 24 AND 32-BIT FILES", 480, 0, 0, buildTextures, poseTextures,
+    {"3/9 TEXTURES: 2X2 TO 256X256 FROM 1, 4, 8, 16, 24 AND 32-BIT FILES", 120, 0, 0, buildTextures, poseTextures,
      nullptr, nullptr, nullptr, nullptr, nullptr},
-    {"4/9 BLENDS: ADDITIVE AND HALF-BLENDED PANES OVER A BUSY BACKDROP", 460, 0, 0, buildBlends, poseBlends,
+    {"4/9 BLENDS: ADDITIVE AND HALF-BLENDED PANES OVER A BUSY BACKDROP", 200, 0, 0, buildBlends, poseBlends,
      nullptr, nullptr, nullptr, nullptr, nullptr},
-    {"5/9 ANIMATION: TEXTURES SCROLLING A ROW A FRAME (32X4: EVERY 4)", 420, 0, 0, buildAnimation, poseAnimation,
+    {"5/9 ANIMATION: TEXTURES SCROLLING A ROW A FRAME (32X4: EVERY 4)", 100, 0, 0, buildAnimation, poseAnimation,
      runAnimation, nullptr, nullptr, nullptr, nullptr},
-    {"6/9 MODELS: PART CHAINS, A HIDDEN ONE STANDS STILL, CAMERA CIRCLES", 700, 0, 2, buildModels, poseModels,
+    {"6/9 MODELS: PART CHAINS, A HIDDEN ONE STANDS STILL, CAMERA CIRCLES", 300, 0, 2, buildModels, poseModels,
      nullptr, nullptr, nullptr, paintSky, nullptr},
-    {"7/9 BODIES: CONTACTS TURN YELLOW, THE SPRITE MARKS THE SWEEPER", 600, 0, 0, buildBodies, poseBodies, nullptr,
+    {"7/9 BODIES: CONTACTS TURN YELLOW, THE SPRITE MARKS THE SWEEPER", 100, 0, 0, buildBodies, poseBodies, nullptr,
      enterBodies, leaveBodies, lightBodies, outlineBodies},
-    {"8/9 CALLBACKS: SLOTS TINT AND DIM BEHIND, A RECORD DRAWS SCAN LINES", 420, 0, 0, buildCallbacks,
+    {"8/9 CALLBACKS: SLOTS TINT AND DIM BEHIND, A RECORD DRAWS SCAN LINES", 200, 0, 0, buildCallbacks,
      poseCallbacks, nullptr, enterCallbacks, leaveCallbacks, nullptr, nullptr},
     {"9/9 CLIPPING: A FLOOR THROUGH THE NEAR LIMIT, OBJECTS OFF EVERY EDGE", 100, 0, 0, buildClipping,
      poseClipping, nullptr, nullptr, nullptr, paintHorizon, nullptr},
