@@ -20,7 +20,7 @@ function(vantir_add_program name entry library)
     set(packed)
     foreach(file ${ARG_DATA})
       get_filename_component(base ${file} NAME)
-      list(APPEND packed --embed-file ${file}@/data/${base})
+      list(APPEND packed "SHELL:--embed-file ${file}@/data/${base}")  # SHELL: kept whole, not deduplicated
     endforeach()
     # ASYNCIFY saves the frames of every call that can wait: a message box from
     # deep inside start-up (window creation, window procedure, loader) is the

@@ -1,17 +1,23 @@
 #!/usr/bin/env bash
 # End-to-end test of the real program in a real window on a private X display.
 #
-#   run_e2e.sh linux PROGRAM WORKDIR DATADIR
-#   run_e2e.sh wine  VANTIR.EXE WORKDIR DATADIR
+#   run_e2e.sh linux PROGRAM WORKDIR DATADIR [GALLERY REPLAY]
+#   run_e2e.sh wine  VANTIR.EXE WORKDIR DATADIR [GALLERY.EXE REPLAY]
 #
-# Two runs of the program, each in WORKDIR (which gets data/tes256.bmp):
+# Two runs of the program, each in WORKDIR (which gets DATADIR's textures):
 #   1. the window "TEST" appears and its client area is painted by the
 #      program, not left as the white class background; a right drag changes
 #      nothing on screen, a left drag turns the sphere; Escape ends it with 0;
 #   2. a close request (WM_DELETE_WINDOW through the window manager) ends it with 0.
+# With the gallery and the replay tool, a third: typed keys hold the opening
+# view and choose view 7, and each frame on screen equals vantir-replay's
+# frame of the same keys at the window's client size, pixel for pixel at 5
+# bits per channel; Escape ends it with 0.
 # The display, window manager, program and Wine server are always torn down.
 set -uo pipefail
 mode=$1 program=$(realpath "$2") work=$3 datadir=$4
+gallery=${5:+$(realpath "$5")} replay=${6:-}
+title='^TEST$'
 WINDOW_TIMEOUT=30
 [ "$mode" = wine ] && WINDOW_TIMEOUT=120  # Wine's first start in a fresh prefix is slow
 
@@ -32,7 +38,7 @@ trap cleanup EXIT
 
 rm -rf "$work/data" "$work/shots" "$work/display"
 mkdir -p "$work/data" "$work/shots"
-cp "$datadir/tes256.bmp" "$work/data/" || fail "no texture in $datadir"
+cp "$datadir"/*.bmp "$work/data/" || fail "no textures in $datadir"
 
 Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
 xvfb_pid=$!
@@ -62,12 +68,12 @@ start_window() {  # starts the program and waits for its window; sets id
     (cd "$work" && exec "${run[@]}" "$program") >"$work/program.log" 2>&1 &
     app_pid=$! id=""
     for _ in $(seq $((WINDOW_TIMEOUT * 5))); do
-        id=$(xdotool search --onlyvisible --name '^TEST$' 2>/dev/null | head -n1)
+        id=$(xdotool search --onlyvisible --name "$title" 2>/dev/null | head -n1)
         [ -n "$id" ] && break
         kill -0 "$app_pid" 2>/dev/null || fail "the program ended before its window appeared: $(cat "$work/program.log")"
         sleep 0.2
     done
-    [ -n "$id" ] || fail "no window titled TEST within ${WINDOW_TIMEOUT}s"
+    [ -n "$id" ] || fail "no window titled $title within ${WINDOW_TIMEOUT}s"
     log "window $id"
 }
 
@@ -148,4 +154,44 @@ start_window
 poll 50 0.2 painted || fail "the client area still shows the white background"
 wmctrl -i -c "$id" || fail "wmctrl could not ask the window to close"
 wait_exit "a close request"
+
+# The screenshot's client area equals vantir-replay's frame of the keys typed
+# so far at the same client size (Wine's is one row taller than SDL's for the
+# same outer size), at 5 bits per channel.
+like_replay() {  # screenshot, replay commands, shot name
+    local run="$work/replay"
+    rm -rf "$run" && mkdir -p "$run" && cp -r "$work/data" "$run/"
+    printf 'client %d %d\n%b\nidle 3\nshot %s\n' "$WIDTH" "$HEIGHT" "$2" "$3" >"$run/s.replay"
+    (cd "$run" && "$replay" --program gallery s.replay out >/dev/null) || fail "vantir-replay failed on $3"
+    python3 - "$1" "$run/out/$3.bmp" "$WIDTH" "$HEIGHT" <<'PY' || fail "the gallery's $3 frame differs from the replay tool's"
+import subprocess, sys
+shot, bmp, width, height = sys.argv[1], sys.argv[2], int(sys.argv[3]) // 2 * 2, int(sys.argv[4]) - 1
+def rgb(path):  # the back buffer's part of an image, 8 bits per channel
+    return subprocess.run(["convert", path, "-crop", f"{width}x{height}+0+0", "-depth", "8", "rgb:-"],
+                          capture_output=True, check=True).stdout
+got, want = rgb(shot), rgb(bmp)
+diff = [i // 3 for i in range(0, len(want), 3) if [v >> 3 for v in got[i:i + 3]] != [v >> 3 for v in want[i:i + 3]]]
+if len(got) != len(want) or diff:
+    sys.exit(f"{len(diff)} pixels differ" + (f", the first at ({diff[0] % width}, {diff[0] // width})" if diff else ""))
+PY
+}
+
+# Run 3: the gallery, held still by typed keys.
+if [ -n "$gallery" ]; then
+    program=$gallery title='^vantir gallery$'
+    start_window
+    poll 50 0.2 painted || fail "the gallery's client area still shows the white background"
+    geometry
+    xdotool mousemove $((X + 30)) $((Y + 30))
+    focus
+    xdotool key p 1
+    settle "$work/shots/gallery_held.png"
+    like_replay "$work/shots/gallery_held.png" 'char 112\nchar 49' held
+    xdotool key 7
+    settle "$work/shots/gallery_bodies.png"
+    like_replay "$work/shots/gallery_bodies.png" 'char 112\nchar 49\nchar 55' bodies
+    log "gallery: the held opening view and view 7 equal the replay tool's frames"
+    xdotool key Escape
+    wait_exit "Escape in the gallery"
+fi
 log "PASS"

@@ -8,8 +8,10 @@ bits per channel and compared pixel for pixel with vantir-replay's frames or
 by hash with the golden ones: the still frame; a 30-pixel left drag at the
 page's scale of 2; a drag past the canvas's edge to both clamps; moves after
 the release and a right drag (no pixel changes); Escape (the page says the
-program ended); ?texture=none (the dialog, then the untextured frame). The
-page's frame period is printed, not judged. Server and browser always stop.
+program ended); ?texture=none (the dialog, then the untextured frame); the
+gallery's page, its opening view held by a typed P and view 7 chosen by a
+typed 7 (each equal to the replay tool's frame of the same keys), and Escape.
+The page's frame period is printed, not judged. Server and browser always stop.
 """
 import base64, os, shutil, socket, subprocess, sys, tempfile, time
 
@@ -45,13 +47,14 @@ def fnv1a(pixels):
     return f"{h:016x}"
 
 
-def replay_frame(script, shot):
+def replay_frame(script, shot, program="demo"):
     """The Rgb555 bytes of a shot of vantir-replay, rows top to bottom."""
     run = os.path.join(work, "replay")
     shutil.rmtree(run, ignore_errors=True)
     shutil.copytree(data, os.path.join(run, "data"))
     open(os.path.join(run, "script.replay"), "w").write(script)
-    subprocess.run([replay, "script.replay", "shots"], cwd=run, check=True, stdout=subprocess.DEVNULL)
+    subprocess.run([replay, "--program", program, "script.replay", "shots"], cwd=run, check=True,
+                   stdout=subprocess.DEVNULL)
     bmp = open(os.path.join(run, "shots", shot + ".bmp"), "rb").read()
     rows = [bmp[54 + y * WIDTH * 2: 54 + (y + 1) * WIDTH * 2] for y in range(HEIGHT)]
     return b"".join(reversed(rows))  # the file's rows run bottom-up
@@ -195,7 +198,24 @@ try:
           "the frame without the texture is not the golden one")
     print(f"e2e[web]: missing texture: {text} / {english}, then the golden frame")
 
-    # 4. Timing, measured in the page: printed, never judged.
+    # 4. The gallery: typed keys hold its views still, and the page's frames
+    # equal the replay tool's frames of the same keys.
+    driver.get(f"http://127.0.0.1:{port}/gallery.html")
+    wait_frames(driver)
+    typed = ""
+    for keys, name in (("p1", "held opening view"), ("7", "view 7")):
+        ActionChains(driver).send_keys(keys).perform()
+        typed += keys
+        wait_frames(driver)
+        script = "".join(f"char {ord(c)}\n" for c in typed) + "idle 3\nshot s\n"
+        same_frame(f"gallery, {name}, against the replay", canvas_frame(driver),
+                   replay_frame(script, "s", "gallery"))
+    ActionChains(driver).send_keys(Keys.ESCAPE).perform()
+    wait_for("the gallery to end after Escape", lambda: stats(driver)["ended"])
+    check(stats(driver)["exitCode"] == 0, f"the gallery's exit code after Escape is {stats(driver)['exitCode']}")
+    print("e2e[web]: gallery: Escape ends it")
+
+    # 5. Timing, measured in the page: printed, never judged.
     time.sleep(2)
     s = stats(driver)
     print(f"e2e[web]: frame period {s['periodMs']:.1f} ms, work {s['workMs']:.2f} ms per frame, "
