@@ -538,6 +538,8 @@ void outlineBodies() {
 // ---- 8: callbacks at chosen depths -------------------------------------------
 
 int panelsModel = -1;
+int markersModel = -1;
+constexpr std::int32_t CALLBACKS_DISTANCE = 200;
 constexpr std::int32_t SLOT_DEPTH = 330;    // between the far panel and the middle one
 constexpr std::int32_t RECORD_DEPTH = 130;  // between the middle panel and the near one
 
@@ -566,8 +568,21 @@ void scanLines(std::int32_t) {
 
 int buildCallbacks() {
     panelsModel = createModel(1);
-    if (panelsModel < 0) return -1;
-    const PartBuilder part = beginPart(panelsModel);
+    markersModel = createModel(1);
+    if (panelsModel < 0 || markersModel < 0) return -1;
+    // Two white squares just behind the slots' bucket and in it (seen from
+    // where the camera starts): the slots run before the primitives of their
+    // own bucket, so only the farther square is dimmed and tinted.
+    PartBuilder part = beginPart(markersModel);
+    const int white = addColour({255, 255, 255});
+    for (const std::int32_t depth : {SLOT_DEPTH + 1, SLOT_DEPTH}) {
+        int corners[4];
+        addRectCorners(corners, -420, depth == SLOT_DEPTH ? 290 : 200, depth - CALLBACKS_DISTANCE, 30, 30);
+        addFlat(corners, 4, white);
+    }
+    endPart(part);
+
+    part = beginPart(panelsModel);
     int coords[4];
     quadCoords(coords, 1);
     const struct {
@@ -675,7 +690,7 @@ const View VIEWS[VIEW_COUNT] = {
      nullptr, nullptr, nullptr, paintSky, nullptr},
     {"7/9 BODIES: CONTACTS TURN YELLOW, THE SPRITE MARKS THE SWEEPER", 100, 0, 0, buildBodies, poseBodies, nullptr,
      enterBodies, leaveBodies, lightBodies, outlineBodies},
-    {"8/9 CALLBACKS: SLOTS TINT AND DIM BEHIND, A RECORD DRAWS SCAN LINES", 200, 0, 0, buildCallbacks,
+    {"8/9 CALLBACKS: SLOTS TINT AND DIM BEHIND, A RECORD DRAWS SCAN LINES", CALLBACKS_DISTANCE, 0, 0, buildCallbacks,
      poseCallbacks, nullptr, enterCallbacks, leaveCallbacks, nullptr, nullptr},
     {"9/9 CLIPPING: A FLOOR THROUGH THE NEAR LIMIT, OBJECTS OFF EVERY EDGE", 100, 0, 0, buildClipping,
      poseClipping, nullptr, nullptr, nullptr, paintHorizon, nullptr},

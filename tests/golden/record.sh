@@ -22,11 +22,13 @@ trap 'rm -rf "$work"; rm -f "${partial[@]}"' EXIT
 for script in "$here"/*.replay; do
     name=$(basename "$script" .replay)
     mkdir -p "$work/$name/data" "$work/$name/out"
-    case $name in missing*) ;; *) cp "$top/data/tes256.bmp" "$work/$name/data/" ;; esac
+    case $name in missing*) ;; *) cp "$top"/data/*.bmp "$work/$name/data/" ;; esac
+    program=demo
+    case $name in *gallery*) program=gallery ;; esac
     expected=$here/$name.expected
     partial+=("$expected.new")
     # The program's own messages (the missing texture's) only when the run fails.
-    (cd "$work/$name" && "$replay" "$script" "$work/$name/out") >"$expected.new" 2>"$work/$name.err" ||
+    (cd "$work/$name" && "$replay" --program $program "$script" "$work/$name/out") >"$expected.new" 2>"$work/$name.err" ||
         fail "$name.replay failed, nothing of it recorded:"$'\n'"$(cat "$work/$name.err")"
     for bmp in "$work/$name"/out/*.bmp; do
         png=$here/images/$(basename "$bmp" .bmp).png

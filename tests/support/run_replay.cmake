@@ -1,5 +1,6 @@
-# Runs vantir-replay on SCRIPT in a fresh WORK_DIR, which holds data/ with
-# DATA_FILE when one is given, writing the shots to OUT_DIR, optionally under a
+# Runs vantir-replay on SCRIPT (driving PROGRAM, default the demo) in a fresh
+# WORK_DIR, which holds data/ with the textures of DATA_DIR when one is given,
+# writing the shots to OUT_DIR, optionally under a
 # checker (CHECKER: a command and its options separated by '|', such as
 # valgrind's). Fails unless the tool exits 0 and its shot lines are those of
 # EXPECTED (golden frames: on a mismatch the actual images stay in OUT_DIR;
@@ -9,10 +10,14 @@
 string(REPLACE "|" ";" CHECKER "${CHECKER}")
 file(REMOVE_RECURSE "${WORK_DIR}")
 file(MAKE_DIRECTORY "${WORK_DIR}/data")
-if(DATA_FILE)
-  file(COPY "${DATA_FILE}" DESTINATION "${WORK_DIR}/data")
+if(DATA_DIR)
+  file(GLOB textures "${DATA_DIR}/*.bmp")
+  file(COPY ${textures} DESTINATION "${WORK_DIR}/data")
 endif()
-execute_process(COMMAND ${CHECKER} "${REPLAY}" "${SCRIPT}" "${OUT_DIR}" WORKING_DIRECTORY "${WORK_DIR}"
+if(NOT PROGRAM)
+  set(PROGRAM demo)
+endif()
+execute_process(COMMAND ${CHECKER} "${REPLAY}" --program ${PROGRAM} "${SCRIPT}" "${OUT_DIR}" WORKING_DIRECTORY "${WORK_DIR}"
                 OUTPUT_VARIABLE out ERROR_VARIABLE err RESULT_VARIABLE rc)
 if(NOT rc EQUAL 0)
   message(FATAL_ERROR "replay failed (${rc})\n${out}\n${err}")
