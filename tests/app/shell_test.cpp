@@ -28,6 +28,7 @@ struct FrameRecord {
     std::int32_t centreX, centreY;
 };
 std::vector<FrameRecord> frames;
+std::vector<WPARAM> typed;  // the characters the program was given
 
 void recordFrame() {
     FrameRecord r{};
@@ -42,7 +43,10 @@ void recordFrame() {
 
 class Shell : public ::testing::Test {
 protected:
-    void SetUp() override { frames.clear(); }
+    void SetUp() override {
+        frames.clear();
+        typed.clear();
+    }
     void TearDown() override { resetShellState(); }
 
     static void prepare(int clientWidth = 512, int clientHeight = 480) {
@@ -54,6 +58,7 @@ protected:
         std::filesystem::current_path(directory_.root());
         static Program recording = demoProgram;  // the shell keeps its address
         recording.preFrame = recordFrame;
+        recording.typedCharacter = [](WPARAM c) { typed.push_back(c); };
         return ::runProgram(recording, nullptr, SW_SHOWNORMAL);
     }
     static void queue(UINT message, LONG x, LONG y, WPARAM wParam = 0) { headlessQueueMessage(message, wParam, x, y); }
@@ -94,9 +99,11 @@ TEST_F(Shell, ClosingRunsTheFramesThenReleasesEverything) {
     EXPECT_EQ(cursorSlot(0), CURSOR_SLOT_EMPTY);
     EXPECT_EQ(sinTable, nullptr);
     EXPECT_EQ(screenSurfaces(), nullptr);
+    EXPECT_EQ(preFrameHook, nullptr);  // the program's hooks go with it
 }
 
-// Only the character 27 quits, at once and without the release sequence.
+// Only the character 27 quits, at once and without the release sequence;
+// every other one goes to the program.
 TEST_F(Shell, EscapeQuitsWithoutTheReleaseSequence) {
     prepare();
     for (const WPARAM c : {WPARAM{'a'}, WPARAM{13}, WPARAM{26}, WPARAM{28}, WPARAM{27 + 256}}) {
@@ -107,6 +114,7 @@ TEST_F(Shell, EscapeQuitsWithoutTheReleaseSequence) {
     headlessQueueIdle(5);  // never reached
     EXPECT_EQ(runProgram(), 0);
     EXPECT_EQ(frames.size(), 5u);
+    EXPECT_EQ(typed, (std::vector<WPARAM>{'a', 13, 26, 28, 27 + 256}));  // all but Escape reach the program
     const HeadlessState state = headlessState();
     EXPECT_TRUE(state.windowExists);
     EXPECT_EQ(state.liveGdiObjects, 4);  // the surfaces are still there

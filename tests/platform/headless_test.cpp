@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
 #include <utility>
 
 #include "support/shell.h"
@@ -51,6 +52,23 @@ TEST_F(Headless, TimelineOrderPointsIdlesAndCalls) {
     EXPECT_EQ(GetTickCount() + 1, 0u);
     EXPECT_EQ(GetTickCount(), 0u);
     EXPECT_EQ(headlessTickCount(), 1u);
+}
+
+// A key-down types what Windows' US layout makes of it with the Shift state
+// that the messages retrieved so far left; other keys type nothing.
+TEST_F(Headless, KeysTypeTheirCharacters) {
+    createBareWindow(64, 48);
+    const std::pair<UINT, WPARAM> keys[] = {
+        {WM_KEYDOWN, '3'}, {WM_KEYDOWN, 'A'}, {WM_KEYDOWN, VK_SHIFT}, {WM_KEYDOWN, '3'}, {WM_KEYDOWN, 'A'},
+        {WM_KEYDOWN, '0'}, {WM_KEYDOWN, '9'}, {WM_KEYDOWN, VK_SPACE}, {WM_KEYUP, VK_SHIFT}, {WM_KEYDOWN, 'Z'},
+        {WM_KEYDOWN, 0x70 /* F1 */}, {WM_KEYDOWN, VK_RETURN}};
+    for (const auto& [message, key] : keys) headlessQueueMessage(message, key, 0, 0);
+    std::string typed;
+    for (MSG msg; PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE) && msg.message != WM_CLOSE;) {
+        if (msg.message == WM_CHAR) typed += static_cast<char>(msg.wParam);
+        TranslateMessage(&msg);
+    }
+    EXPECT_EQ(typed, "3a#A)( z\r");
 }
 
 // The DIB section a surface asks for is checked before any size is worked

@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <tuple>
+#include <utility>
+
 namespace {
 
 TEST(ReplayScript, ReadsEveryCommand) {
@@ -35,6 +39,23 @@ TEST(ReplayScript, ReadsEveryCommand) {
     }
     EXPECT_TRUE(parseReplayScript("client 2 2\nmove -2147483648 2147483647\nidle 0\nchar 0").ok);
     EXPECT_TRUE(parseReplayScript("client 4096 4096").ok);
+}
+
+// Keys: a virtual-key code 1 to 254, pressed or released at the last position.
+TEST(ReplayScript, ReadsKeys) {
+    const ReplayParseResult r = parseReplayScript("move 3 4\nkeydown 1\nkeyup 254\n");
+    ASSERT_TRUE(r.ok) << r.errorLine << ": " << r.error;
+    const auto& c = r.script.commands;
+    ASSERT_EQ(c.size(), 3u);
+    EXPECT_EQ(std::tuple(c[1].message, c[1].wParam, c[1].x, c[1].y), std::tuple(WM_KEYDOWN, WPARAM{1}, 3, 4));
+    EXPECT_EQ(std::tuple(c[2].message, c[2].wParam), std::tuple(WM_KEYUP, WPARAM{254}));
+    const std::string down = "keydown needs a virtual-key code 1 to 254", up = "keyup needs a virtual-key code 1 to 254";
+    const std::pair<const char*, std::string> refused[] = {
+        {"keydown 0", down}, {"keyup 255", up}, {"keydown", down}, {"keyup a", up}, {"keydown 1 2", down}};
+    for (const auto& [text, reason] : refused) {
+        const ReplayParseResult bad = parseReplayScript(text);
+        EXPECT_EQ(std::tuple(bad.ok, bad.errorLine, bad.error), std::tuple(false, 1, reason)) << text;
+    }
 }
 
 TEST(ReplayScript, MalformedLinesAreReportedWithTheirNumber) {

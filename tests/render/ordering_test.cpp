@@ -205,6 +205,42 @@ std::int32_t randomCoordinate(std::mt19937& rng, std::int32_t extent) {
     }
 }
 
+// A slot set at a depth runs in that bucket every frame until it is set to
+// null; slots and depths outside their ranges are refused.
+TEST_F(Ordering, CallbackSlotsRunAtTheirDepthUntilCleared) {
+    static std::vector<std::int32_t> calls;
+    calls.clear();
+    const PrimitiveCallback note = [](std::int32_t depth) { calls.push_back(depth); };
+    struct Row {
+        int slot;
+        std::int32_t depth;
+        int result;
+    };
+    for (const Row& r : {Row{-1, 10, -1}, Row{32, 10, -1}, Row{0, -1, -1}, Row{0, 4096, -1}, Row{31, 4095, 0},
+                         Row{5, 0, 0}})
+        EXPECT_EQ(setCallbackSlot(r.slot, note, r.depth), r.result) << "slot " << r.slot << ", depth " << r.depth;
+    sortAndDraw();
+    EXPECT_EQ(calls, (std::vector<std::int32_t>{4095, 0}));  // far to near
+    EXPECT_EQ(setCallbackSlot(31, nullptr, 0), 0);
+    sortAndDraw();
+    EXPECT_EQ(calls, (std::vector<std::int32_t>{4095, 0, 0}));
+}
+
+// A sprite table belongs to the scene of one display list: releasing the
+// list, as shutdown does, forgets it.
+TEST(SpriteTable, ReleasingTheListForgetsIt) {
+    TestScreen screen(64, 48);
+    const SpriteEntry sprites[1] = {};  // kind 0: the placeholder outline
+    const ProjectedVertex at{4, 4, 10, 0};
+    setSpriteTable(sprites, 1);
+    drawSpritePrimitive(0, &at);
+    EXPECT_EQ(screen.runs(4), "4..54");  // the top run and the right side's first pixel
+    screen.fill_all(0);
+    releaseDisplayList();
+    drawSpritePrimitive(0, &at);
+    EXPECT_EQ(screen.runs(4), "");
+}
+
 TEST_F(Ordering, NeverWritesOutsideTheBackBuffer) {
     constexpr int W = 64, H = 48;
     TestScreen screen(W, H, 0x1ce7);

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/headless/headless.h"
@@ -133,8 +134,7 @@ TEST_F(TextureTable, AnimationScrollsOneRowPerFrameAndWraps) {
     const int id = installTexture("anim", 1, 2, texels);
     ASSERT_EQ(id, 0);
     Texture* t = textureTable[id];
-    animatedTextures[0] = t;
-    animatedTextureCount = 1;
+    ASSERT_EQ(addAnimatedTexture(id), 0);
     std::vector<long> rows;
     for (int frame = 0; frame < 9; ++frame) {
         animateTextures();
@@ -149,6 +149,27 @@ TEST_F(TextureTable, AnimationScrollsOneRowPerFrameAndWraps) {
     releaseTexture(id);
     EXPECT_EQ(animatedTextureCount, 0);
     animateTextures();
+}
+
+// The animation list holds a texture once, in the order added; one taken out
+// stays at the row it reached while the others go on; a full list refuses.
+TEST_F(TextureTable, AnimationListAddsOnceAndRemovesInPlace) {
+    const Rgb555 texels[8] = {};
+    const int a = installTexture("a", 1, 2, texels);
+    const int b = installTexture("b", 1, 2, texels);
+    EXPECT_EQ(addAnimatedTexture(b + 1), -1);  // a free slot
+    EXPECT_EQ(addAnimatedTexture(a), 0);
+    EXPECT_EQ(addAnimatedTexture(b), 1);
+    EXPECT_EQ(addAnimatedTexture(a), 0);
+    animateTextures();
+    EXPECT_EQ(removeAnimatedTexture(a), 0);
+    EXPECT_EQ(removeAnimatedTexture(a), -1);
+    animateTextures();
+    EXPECT_EQ(std::pair(textureTable[a]->animCounter, textureTable[b]->animCounter), std::pair(1, 2));
+    EXPECT_EQ(std::pair(animatedTextureCount, animatedTextures[0]), std::pair(1, textureTable[b]));
+    for (int added = 1; added < ANIMATED_TEXTURE_CAPACITY; ++added)
+        ASSERT_EQ(addAnimatedTexture(installTexture(std::to_string(added).c_str(), 1, 1, texels)), added);
+    EXPECT_EQ(addAnimatedTexture(a), -1);
 }
 
 }  // namespace
