@@ -1,28 +1,10 @@
 // Size and offset arithmetic for numbers that come from outside the program
-// (file headers): every sum and product is checked before it is used as an
-// address, so a lying field can only ever produce a refusal.
+// (file headers): every range is checked before it is used as an address,
+// so a lying field can only ever produce a refusal.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
-
-// a + b into *sum; false (and *sum untouched) when the result does not fit.
-template <typename T>
-constexpr bool checkedAdd(T a, T b, T* sum) {
-    T result{};
-    if (__builtin_add_overflow(a, b, &result)) return false;
-    *sum = result;
-    return true;
-}
-
-// a * b into *product; false (and *product untouched) when it does not fit.
-template <typename T>
-constexpr bool checkedMul(T a, T b, T* product) {
-    T result{};
-    if (__builtin_mul_overflow(a, b, &result)) return false;
-    *product = result;
-    return true;
-}
 
 // True when the bytes [offset, offset + length) lie inside a block of `size`
 // bytes. Written so that no sum can wrap, whatever the three values are.

@@ -224,5 +224,4 @@ void presentFrame() {
 }
 
 HWND screenWindow() { return screen.window; }
-std::uint32_t screenClearWord() { return screen.clearWord; }
 const ScreenSurface* screenSurfaces() { return screen.surfaces; }

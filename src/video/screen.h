@@ -64,7 +64,5 @@ void presentFrame();
 
 // The window given to the last beginFrame, or to initScreen before any frame.
 HWND screenWindow();
-// The clear colour in both 16-bit halves.
-std::uint32_t screenClearWord();
 // The slot table (null outside initScreen..releaseScreen), for inspection.
 const ScreenSurface* screenSurfaces();

@@ -56,12 +56,6 @@ void headlessReset(int width, int height) {
     image = HeadlessWindowImage{};
 }
 
-void headlessQueueMessageEx(UINT message, WPARAM wParam, LPARAM lParam, LONG x, LONG y) {
-    TimelineEntry entry{TimelineEntry::MESSAGE, {}, 0, {}};
-    entry.message = {message, wParam, lParam, {x, y}, true};
-    queueEntry(std::move(entry));
-}
-
 void headlessQueueMessage(UINT message, WPARAM wParam, LONG x, LONG y) {
     // The window's client area sits at the screen origin, so client and
     // screen coordinates agree; keys carry a repeat count of 1.
@@ -70,7 +64,9 @@ void headlessQueueMessage(UINT message, WPARAM wParam, LONG x, LONG y) {
         lParam = MAKELPARAM(x, y);
     else if (message == WM_KEYDOWN || message == WM_KEYUP || message == WM_CHAR)
         lParam = 1;
-    headlessQueueMessageEx(message, wParam, lParam, x, y);
+    TimelineEntry entry{TimelineEntry::MESSAGE, {}, 0, {}};
+    entry.message = {message, wParam, lParam, {x, y}, true};
+    queueEntry(std::move(entry));
 }
 
 void headlessQueueIdle(int count) {

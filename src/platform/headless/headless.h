@@ -25,8 +25,6 @@ void headlessReset(int clientWidth = 512, int clientHeight = 480);
 // and WM_MOVE get lParam = MAKELPARAM(x, y); key messages a repeat count of 1.
 // Timeline messages go to the window (hwnd null while none exists).
 void headlessQueueMessage(UINT message, WPARAM wParam, LONG x, LONG y);
-// The same with an explicit lParam.
-void headlessQueueMessageEx(UINT message, WPARAM wParam, LPARAM lParam, LONG x, LONG y);
 void headlessQueueIdle(int count);  // PeekMessage reads empty count times in a row
 void headlessQueueCall(std::function<void()> call);  // runs when PeekMessage reaches it
 

@@ -90,10 +90,6 @@ void fillShadedPolygon(const ProjectedVertex* const* vertices, const ColourRecor
     fillShaded(vertices, colours, n, spanShaded);
 }
 
-void fillShadedPolygonAdd(const ProjectedVertex* const* vertices, const ColourRecord* const* colours, int n) {
-    fillShaded(vertices, colours, n, spanShadedAdd);
-}
-
 int clipShadedPolygon(const ProjectedVertex* const* vertices, const ColourRecord* const* colours,
                       ShadedPoint* out, int n) {
     if (n < 1 || n > MAX_POLYGON_CORNERS) return 0;

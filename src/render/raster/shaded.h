@@ -25,10 +25,9 @@ void drawShadedQuadAdd(const ProjectedVertex* a, const ProjectedVertex* b, const
                        const ProjectedVertex* d, const ColourRecord* ca, const ColourRecord* cb,
                        const ColourRecord* cc, const ColourRecord* cd);
 
-// The polygon routines behind the entries: vertices and colours hold n
+// The opaque polygon routine behind the entries: vertices and colours hold n
 // pointers each (n = 3 or 4), element i of both belonging to corner i.
 void fillShadedPolygon(const ProjectedVertex* const* vertices, const ColourRecord* const* colours, int n);
-void fillShadedPolygonAdd(const ProjectedVertex* const* vertices, const ColourRecord* const* colours, int n);
 
 // Clips with the enlarged divisor in both passes into out (CLIP_POINT_CAPACITY
 // points); returns the number of points written.
