@@ -14,6 +14,7 @@
 
 #include "app/demo/demo_scene.h"
 #include "bench_scene.h"
+#include "gallery/gallery.h"
 #include "platform/headless/headless.h"
 #include "render/display_list.h"
 #include "render/ordering.h"
@@ -61,6 +62,33 @@ void BM_DemoFrame(benchmark::State& state) {
     setDemoPose(0);
 }
 BENCHMARK(BM_DemoFrame)->ArgNames({"pose", "path"})->ArgsProduct({{0, 1, 2, 3}, {0, 1, 2}})->Unit(benchmark::kMicrosecond);
+
+// A gallery view 30 frames after it was chosen, held there: its whole frame
+// as the program draws it (hooks, bodies and all). The demo comes back after.
+void BM_GalleryFrame(benchmark::State& state) {
+    stopDemo();
+    if (!startProgram(galleryProgram)) {
+        state.SkipWithError("the gallery did not start");
+        startDemo();
+        return;
+    }
+    galleryProgram.typedCharacter(static_cast<WPARAM>('0' + state.range(0)));
+    for (int frame = 0; frame < 30; ++frame) renderProgramFrame();
+    galleryProgram.typedCharacter('p');
+    {
+        PathScope path(state.range(1));
+        for (auto _ : state) {
+            renderProgramFrame();
+            benchmark::DoNotOptimize(backBufferPixels());
+            benchmark::ClobberMemory();
+        }
+        state.counters["sum"] = checksumCounter(backBufferChecksum());
+    }
+    stopDemo();
+    startDemo();
+}
+BENCHMARK(BM_GalleryFrame)->ArgNames({"view", "path"})->ArgsProduct({{1, 2, 3, 4, 5, 6, 7, 8, 9}, {0, 1, 2}})
+    ->Unit(benchmark::kMicrosecond);
 
 // The reference frame and the fast frame (every vector extension) in turn,
 // each timed on its own, so that a machine whose speed drifts during the run

@@ -8,6 +8,7 @@
 #include "app/demo/demo_scene.h"
 #include "app/sequences.h"
 #include "render/ordering.h"
+#include "scene/body.h"
 #include "scene/model.h"
 #include "scene/transform.h"
 #include "texture/texture.h"
@@ -18,7 +19,9 @@ namespace {
 HWND demoWindow = nullptr;
 }
 
-HWND startDemo() {
+HWND startDemo() { return startProgram(demoProgram); }
+
+HWND startProgram(const Program& program) {
     std::error_code error;
     std::filesystem::current_path(VANTIR_SOURCE_DIR, error);
     if (error) {
@@ -37,9 +40,9 @@ HWND startDemo() {
         std::fprintf(stderr, "vantir-bench: no window\n");
         return nullptr;
     }
-    setShellProgram(&demoProgram);
-    if (startUp(demoWindow) < 0 || !demoSceneBuilt()) {
-        std::fprintf(stderr, "vantir-bench: the demo did not start (is data/tes256.bmp there?)\n");
+    setShellProgram(&program);
+    if (startUp(demoWindow) < 0 || (&program == &demoProgram && !demoSceneBuilt())) {
+        std::fprintf(stderr, "vantir-bench: the program did not start (are its textures in data/?)\n");
         return nullptr;
     }
     return demoWindow;
@@ -71,6 +74,19 @@ void renderDemoFrame() {
     animateTextures();
     transformAllModels();
     drawDisplayList();
+}
+
+void renderProgramFrame() {
+    clearBackBuffer();
+    if (preFrameHook) preFrameHook();
+    const Program* program = shellProgram();
+    if (program && program->frameMouse) program->frameMouse(0, 0, 0);
+    animateTextures();
+    transformAllModels();
+    drawDisplayList();
+    projectBodies();
+    testBodyContacts();
+    if (postFrameHook) postFrameHook();
 }
 
 std::uint64_t checksumBytes(const void* data, std::size_t size, std::uint64_t hash) {

@@ -6,13 +6,15 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "app/program.h"
 #include "platform/win32.h"
 
-// Creates a window of the demo's size and runs startUp on it from the
-// repository's top directory (start-up looks for data/tes256.bmp there).
-// Null when the window or the start-up failed (the reason is printed).
-HWND startDemo();
-void stopDemo();
+// Creates a window of the demo's size and runs startUp on it for the program
+// from the repository's top directory (start-up looks for data/ there). Null
+// when the window or the start-up failed (the reason is printed).
+HWND startProgram(const Program& program);
+HWND startDemo();  // the demo's
+void stopDemo();   // shuts down whichever program runs
 
 // Band rotations 0..DEMO_POSES-1: pose 0 is the sphere as built, the others
 // turn parts 1..4 as a left drag would (tilts and turns within their limits).
@@ -22,6 +24,11 @@ void setDemoPose(int pose);
 // The frame without pacing or presentation: clear, animateTextures,
 // transformAllModels, drawDisplayList.
 void renderDemoFrame();
+
+// A frame of the running program without pacing or presentation: the clear,
+// the hooks, its mouse step (no buttons, no motion), the animation, the
+// transform, the display list and the bodies.
+void renderProgramFrame();
 
 // FNV-1a 64 over bytes: the output checksum every benchmark reports.
 std::uint64_t checksumBytes(const void* data, std::size_t size, std::uint64_t hash = 14695981039346656037ull);
