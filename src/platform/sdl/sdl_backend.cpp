@@ -13,6 +13,7 @@
 
 #include "platform/common/cp932.h"
 #include "platform/common/messages.h"
+#include "platform/common/paced_ticks.h"
 #include "platform/common/platform_core.h"
 
 namespace {
@@ -30,6 +31,7 @@ struct SdlWindow {
 };
 
 std::deque<InputMessage> inputs;
+PacedTicks pacedTicks;  // a rest on Linux costs microseconds: learn the period anew every frame
 
 SdlWindow* sdlOf(HWND window) { return window ? static_cast<SdlWindow*>(window->backendData) : nullptr; }
 
@@ -218,11 +220,15 @@ void backendShowWindow(HWND window, int showCommand) {
     }
 }
 
-void backendPresent(HWND window, const RECT&) { show(window); }
+void backendPresent(HWND window, const RECT&) {
+    notePacedPresent(pacedTicks);
+    show(window);
+}
 
 void backendSetCapture(HWND window) { SDL_CaptureMouse(window ? SDL_TRUE : SDL_FALSE); }
 
-DWORD backendMessageTime() { return GetTickCount(); }
+// Not GetTickCount: a read there is the pacing's, and a second one would rest.
+DWORD backendMessageTime() { return static_cast<DWORD>(monotonicClock.now() / 1000000); }
 
 InputResult backendNextInput(InputMessage* out, bool remove) {
     if (inputs.empty()) {
@@ -237,10 +243,7 @@ InputResult backendNextInput(InputMessage* out, bool remove) {
 
 // ---- Backend-specific calls ----------------------------------------------------
 
-DWORD GetTickCount() {
-    // Milliseconds since start-up; the cut to 32 bits wraps at 2^32 as Windows' count does.
-    return static_cast<DWORD>(SDL_GetTicks64());
-}
+DWORD GetTickCount() { return readPacedTick(pacedTicks, monotonicClock); }
 
 int MessageBox(HWND, LPCSTR text, LPCSTR caption, UINT) {
     const MessageTexts box = messageTexts(caption, text);
