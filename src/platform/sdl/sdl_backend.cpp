@@ -22,6 +22,9 @@
 #include "platform/common/messages.h"
 #include "platform/common/paced_ticks.h"
 #include "platform/common/platform_core.h"
+#include "platform/sdl/frame_observer.h"
+
+SdlFrameObserver sdlFrameObserver{};
 
 namespace {
 
@@ -294,7 +297,9 @@ void backendShowWindow(HWND window, int showCommand) {
 
 void backendPresent(HWND window, const RECT& changed) {
     notePacedPresent(pacedTicks);
+    if (sdlFrameObserver.presentBegin) sdlFrameObserver.presentBegin();
     show(window, changed);
+    if (sdlFrameObserver.presentEnd) sdlFrameObserver.presentEnd();
 }
 
 void backendSetCapture(HWND window) { SDL_CaptureMouse(window ? SDL_TRUE : SDL_FALSE); }
@@ -315,7 +320,11 @@ InputResult backendNextInput(InputMessage* out, bool remove) {
 
 // ---- Backend-specific calls ----------------------------------------------------
 
-DWORD GetTickCount() { return readPacedTick(pacedTicks, monotonicClock); }
+DWORD GetTickCount() {
+    const DWORD tick = readPacedTick(pacedTicks, monotonicClock);
+    if (sdlFrameObserver.tickRead) sdlFrameObserver.tickRead(tick);
+    return tick;
+}
 
 int MessageBox(HWND, LPCSTR text, LPCSTR caption, UINT) {
     const MessageTexts box = messageTexts(caption, text);
