@@ -53,8 +53,9 @@ def percent(ns, seconds):
 def spread(values, unit="ms"):
     if not values:
         return "no frames"
-    return (f"median {statistics.median(values):.2f} {unit}, range {min(values):.2f} to {max(values):.2f} "
-            f"over {len(values)} frames")
+    p95 = sorted(values)[int(len(values) * 0.95)]
+    return (f"median {statistics.median(values):.2f} {unit}, mean {statistics.mean(values):.2f}, range "
+            f"{min(values):.2f} to {max(values):.2f} (95 % up to {p95:.2f}) over {len(values)} frames")
 
 
 def drag_points(centre, seconds, radius=(40, 30)):
@@ -240,12 +241,16 @@ def measure_web(web_dir, seconds):
                 raise SystemExit("loadmeter: the page shows no frames")
             time.sleep(0.1)
         # Every report of the page's program: frame start, work and present times, tick (a page
-        # that reports no start and tick: the report's time instead, and no tick).
+        # that reports no start and tick: the report's time instead, and no tick), and the
+        # timers set so far: each rest of the program is one.
         driver.execute_script("""
             window.loadmeter = [];
+            let timers = 0;
+            const setTimer = window.setTimeout;
+            window.setTimeout = function () { ++timers; return setTimer.apply(this, arguments); };
             const page = Module.vantirPage, frame = page.frame;
             page.frame = function (work, present, start, tick) {
-              window.loadmeter.push([start ?? performance.now(), work, present, tick ?? null]);
+              window.loadmeter.push([start ?? performance.now(), work, present, tick ?? null, timers]);
               return frame.apply(this, arguments);
             };""")
         left, top, width = driver.execute_script(
@@ -290,9 +295,10 @@ def measure_web(web_dir, seconds):
             if frames and frames[0][3] is not None:
                 ticks = [(b[3] - a[3]) & 0xFFFFFFFF for a, b in zip(frames, frames[1:])]
                 print(f"    frame period by the tick count: {spread(ticks)}")
-            if frames:
+            if len(frames) > 1:
                 print(f"    per frame: work {statistics.mean(r[1] for r in frames):.3f} ms, present "
-                      f"{statistics.mean(r[2] for r in frames):.3f} ms (means, wall)")
+                      f"{statistics.mean(r[2] for r in frames):.3f} ms (means, wall), "
+                      f"{(frames[-1][4] - frames[0][4]) / (len(frames) - 1):.1f} timers")
     finally:
         if driver:
             driver.quit()

@@ -23,6 +23,7 @@
 #include <emscripten.h>
 
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -148,7 +149,9 @@ namespace {
 constexpr int INPUT_FIELDS = 5;
 
 struct WebWindow {
-    std::vector<std::uint32_t> rgba;  // the canvas's pixels, R G B A bytes
+    std::vector<std::uint32_t> rgba;   // the canvas's pixels, R G B A bytes
+    std::vector<std::uint16_t> shown;  // the window image as the canvas shows it
+    bool paintWhole = true;            // the canvas has not shown the window yet
 };
 
 // 5-bit channel to 8 bits by repeating its top bits, as SDL expands RGB555.
@@ -176,16 +179,28 @@ PacedTicks pacedTicks{50};
 double frameStartMs = 0;  // when the last tick count was read: the frame's start once it presents
 DWORD frameStartTick = 0;
 
-void show(HWND window, const RECT& changed) {
+// Puts the rows of `changed` that differ from what the canvas shows: a still
+// picture costs a comparison, and the canvas, untouched, is not drawn again.
+void show(HWND window, RECT changed) {
     WebWindow* w = webOf(window);
-    if (!w || changed.right <= changed.left || changed.bottom <= changed.top) return;
+    if (!w) return;
     const int width = window->clientWidth;
+    if (w->paintWhole) changed = {0, 0, width, window->clientHeight};
+    if (changed.right <= changed.left || changed.bottom <= changed.top) return;
+    const std::size_t count = static_cast<std::size_t>(changed.right - changed.left);
+    int first = -1, last = -1;
     for (int y = changed.top; y < changed.bottom; ++y) {
-        const std::uint16_t* from = window->image.data() + static_cast<std::size_t>(y) * width;
-        std::uint32_t* to = w->rgba.data() + static_cast<std::size_t>(y) * width;
-        for (int x = changed.left; x < changed.right; ++x) to[x] = canvasColours[from[x] & 0x7fff];
+        const std::size_t at = static_cast<std::size_t>(y) * width + changed.left;
+        const std::uint16_t* from = window->image.data() + at;
+        if (!w->paintWhole && std::memcmp(from, w->shown.data() + at, count * 2) == 0) continue;
+        std::memcpy(w->shown.data() + at, from, count * 2);
+        std::uint32_t* to = w->rgba.data() + at;
+        for (std::size_t x = 0; x < count; ++x) to[x] = canvasColours[from[x] & 0x7fff];
+        if (first < 0) first = y;
+        last = y;
     }
-    webPutImage(w->rgba.data(), width, window->clientHeight, changed.left, changed.top, changed.right, changed.bottom);
+    w->paintWhole = false;
+    if (first >= 0) webPutImage(w->rgba.data(), width, window->clientHeight, changed.left, first, changed.right, last + 1);
 }
 
 }  // namespace
@@ -197,6 +212,7 @@ bool backendCreateWindow(HWND window, int outerWidth, int outerHeight) {
     if (canvasColours[0] == 0) fillCanvasColours();  // black is 0xff000000 once filled
     auto* w = new WebWindow;
     w->rgba.assign(static_cast<std::size_t>(window->clientWidth) * window->clientHeight, 0);
+    w->shown.assign(w->rgba.size(), 0);
     window->backendData = w;
     webOpenCanvas(window->clientWidth, window->clientHeight);
     return true;
