@@ -73,7 +73,7 @@ def drag_points(centre, seconds, radius=(40, 30)):
 def start_display(work):
     ready = os.path.join(work, "display")
     with open(ready, "w") as fd:
-        xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(fd.fileno()), "-screen", "0", "1024x768x24", "-nolisten",
+        xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(fd.fileno()), "-screen", "0", "1024x768x24", "-noreset", "-nolisten",
                                  "tcp"], pass_fds=(fd.fileno(),), stderr=subprocess.DEVNULL)
     for _ in range(100):
         if os.path.getsize(ready):
