@@ -24,7 +24,7 @@ the measured seconds, as a share of one core. A benchmark, not a test:
 nothing is judged. On a shared machine the numbers move with the load;
 repeat with --rounds.
 """
-import argparse, os, statistics, subprocess, sys, tempfile, threading, time
+import argparse, http.server, os, shutil, statistics, subprocess, tempfile, threading, time
 
 ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 WARM_UP = 2.0  # seconds after the first frame before measuring
@@ -73,8 +73,9 @@ def drag_points(centre, seconds, radius=(40, 30)):
 def start_display(work):
     ready = os.path.join(work, "display")
     with open(ready, "w") as fd:
-        xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(fd.fileno()), "-screen", "0", "1024x768x24", "-noreset", "-nolisten",
-                                 "tcp"], pass_fds=(fd.fileno(),), stderr=subprocess.DEVNULL)
+        # -noreset: the server would otherwise reset, refusing connections for a moment, when a program ends.
+        xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(fd.fileno()), "-screen", "0", "1024x768x24", "-noreset",
+                                 "-nolisten", "tcp"], pass_fds=(fd.fileno(),), stderr=subprocess.DEVNULL)
     for _ in range(100):
         if os.path.getsize(ready):
             return xvfb, ":" + open(ready).read().split()[0]
@@ -218,23 +219,28 @@ def measure_web(web_dir, seconds):
     from selenium.webdriver.chrome.service import Service
     from selenium.webdriver.common.actions.action_builder import ActionBuilder
     from selenium.webdriver.common.actions.mouse_button import MouseButton
-    import socket
 
-    with socket.socket() as sock:
-        sock.bind(("127.0.0.1", 0))
-        port = sock.getsockname()[1]
-    server = subprocess.Popen([sys.executable, "-m", "http.server", str(port), "--bind", "127.0.0.1"], cwd=web_dir,
-                              stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    class QuietHandler(http.server.SimpleHTTPRequestHandler):
+        def __init__(self, *args, **kwargs):
+            super().__init__(*args, directory=web_dir, **kwargs)
+
+        def log_message(self, *args):
+            pass
+
+    server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), QuietHandler)  # any free port
+    threading.Thread(target=server.serve_forever, daemon=True).start()
+    # The browser end-to-end test's Chromium: headless, software compositing, the page at scale 2.
     options = webdriver.ChromeOptions()
     profile = tempfile.mkdtemp(prefix="vantir-loadmeter-chromium-")
-    for flag in ("headless no-sandbox disable-gpu disable-quic no-first-run disable-background-networking "
-                 "disable-component-update disable-sync window-size=1400,1200 user-data-dir=" + profile).split():
+    flags = ["headless", "no-sandbox", "disable-gpu", "disable-quic", "no-first-run", "disable-background-networking",
+             "disable-component-update", "disable-sync", "window-size=1400,1200", "user-data-dir=" + profile]
+    for flag in flags:
         options.add_argument("--" + flag)
     service = Service("/usr/bin/chromedriver")
     driver = None
     try:
         driver = webdriver.Chrome(service=service, options=options)
-        driver.get(f"http://127.0.0.1:{port}/index.html")
+        driver.get(f"http://127.0.0.1:{server.server_address[1]}/index.html")
         end = time.time() + 30
         while driver.execute_script("return window.vantirStats.frames") < 8:
             if time.time() > end:
@@ -302,9 +308,8 @@ def measure_web(web_dir, seconds):
     finally:
         if driver:
             driver.quit()
-        server.terminate()
-        server.wait()
-        subprocess.run(["rm", "-rf", profile])
+        server.shutdown()
+        shutil.rmtree(profile, ignore_errors=True)
 
 
 def main():

@@ -42,7 +42,7 @@ struct SdlWindow {
 };
 
 std::deque<InputMessage> inputs;
-PacedTicks pacedTicks;  // a rest on Linux costs microseconds: learn the period anew every frame
+PacedTicks pacedTicks;  // a rest costs microseconds here: check for a shortened period every frame
 
 SdlWindow* sdlOf(HWND window) { return window ? static_cast<SdlWindow*>(window->backendData) : nullptr; }
 
@@ -71,9 +71,10 @@ void putImage(SdlWindow* s, HWND window, int left, int top, int right, int botto
     auto* pixels = static_cast<std::uint8_t*>(surface->pixels);
     const auto format = surface->format->format;
     if (format == SDL_PIXELFORMAT_XRGB8888 || format == SDL_PIXELFORMAT_ARGB8888) {
-        for (int y = top; y < bottom; ++y)
-            convertToXrgb(image + y * width + left, reinterpret_cast<std::uint32_t*>(pixels + y * surface->pitch) + left,
-                          right - left);
+        for (int y = top; y < bottom; ++y) {
+            auto* row = reinterpret_cast<std::uint32_t*>(pixels + y * surface->pitch);
+            convertToXrgb(image + y * width + left, row + left, right - left);
+        }
         return;
     }
     SDL_ConvertPixels(right - left, bottom - top, SDL_PIXELFORMAT_RGB555, image + top * width + left,

@@ -200,7 +200,8 @@ void show(HWND window, RECT changed) {
         last = y;
     }
     w->paintWhole = false;
-    if (first >= 0) webPutImage(w->rgba.data(), width, window->clientHeight, changed.left, first, changed.right, last + 1);
+    if (first < 0) return;  // the canvas already shows it
+    webPutImage(w->rgba.data(), width, window->clientHeight, changed.left, first, changed.right, last + 1);
 }
 
 }  // namespace
