@@ -4,7 +4,8 @@
 // busy-waits on the tick count), so this backend hands the browser its turn
 // at three places, through ASYNCIFY, and nowhere in the engine:
 //   - a second tick count read before the frame is presented is the pacing
-//     wait: it sleeps until the next millisecond instead of spinning;
+//     wait: it sleeps until the frame period ends, which the reads have shown
+//     (paced_ticks.h), in one timer, so the program wakes once per frame;
 //   - a present after a frame that never waited (a frame slower than the
 //     period, or the first) yields once, so the page still paints and takes
 //     input;
@@ -17,15 +18,17 @@
 // position, so screen coordinates are the client coordinates.
 //
 // The page may give Module.vantirPage = { messageBox(caption, text, english)
-// -> Promise, frame(workMs, presentMs), ended(exitCode) }; without it
-// message boxes go to the console only and return at once.
+// -> Promise, frame(workMs, presentMs, startMs, tick), ended(exitCode) };
+// without it message boxes go to the console only and return at once.
 #include <emscripten.h>
 
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <vector>
 
 #include "platform/common/messages.h"
+#include "platform/common/paced_ticks.h"
 #include "platform/common/platform_core.h"
 
 // clang-format off
@@ -107,9 +110,9 @@ EM_JS(void, webPutImage, (const std::uint32_t* rgba, int width, int height, int 
     web.context.putImageData(new ImageData(pixels, width, height), 0, 0, left, top, right - left, bottom - top);
 });
 
-EM_JS(void, webReportFrame, (double workMs, double presentMs), {
+EM_JS(void, webReportFrame, (double workMs, double presentMs, double startMs, std::uint32_t tick), {
     const page = Module.vantirPage;
-    if (page && page.frame) page.frame(workMs, presentMs);
+    if (page && page.frame) page.frame(workMs, presentMs, startMs, tick >>> 0);
 });
 
 EM_JS(void, webSetCapture, (int on), {
@@ -122,11 +125,13 @@ EM_JS(void, webSetCapture, (int on), {
     }
 });
 
-EM_ASYNC_JS(void, webSleepPastMillisecond, (), {
-    // A hop first, so that the timer is never nested in the previous one's
-    // callback and gets its 1 ms rather than the 4 ms of a timer chain.
+EM_ASYNC_JS(void, webSleepUntil, (double whenMs), {
+    // Timers take whole milliseconds: round up, never wake early. Browsers
+    // stretch a timer nested in another's callback to 4 ms, so a shorter one
+    // starts after a hop.
     const web = Module.vantirWeb;
-    await new Promise((wake) => web.hop(() => setTimeout(wake, 1)));
+    const delay = Math.max(0, Math.ceil(whenMs - performance.now()));
+    await new Promise((wake) => delay >= 4 ? setTimeout(wake, delay) : web.hop(() => setTimeout(wake, delay)));
 });
 
 EM_ASYNC_JS(void, webYield, (), {
@@ -149,7 +154,9 @@ namespace {
 constexpr int INPUT_FIELDS = 5;
 
 struct WebWindow {
-    std::vector<std::uint32_t> rgba;  // the canvas's pixels, R G B A bytes
+    std::vector<std::uint32_t> rgba;   // the canvas's pixels, R G B A bytes
+    std::vector<std::uint16_t> shown;  // the window image as the canvas shows it
+    bool paintWhole = true;            // the canvas has not shown the window yet
 };
 
 // 5-bit channel to 8 bits by repeating its top bits, as SDL expands RGB555.
@@ -167,22 +174,39 @@ void fillCanvasColours() {
 WebWindow* webOf(HWND window) { return window ? static_cast<WebWindow*>(window->backendData) : nullptr; }
 
 POINT lastCursor{0, 0};
-// Pacing: whether the tick count was read since the last present, and
-// whether the program has slept since then.
-bool readSincePresent = false;
-bool sleptSincePresent = false;
-double frameStartMs = 0;  // when the last tick count was read: the frame's start once it presents
 
-void show(HWND window, const RECT& changed) {
+std::int64_t pageNow() { return static_cast<std::int64_t>(emscripten_get_now() * 1e6); }
+void pageSleepUntil(std::int64_t when) { webSleepUntil(static_cast<double>(when) / 1e6); }
+const TickClock pageClock{pageNow, pageSleepUntil};
+// A wake-up here is a task and an ASYNCIFY unwind: check the period's end
+// once a second rather than every frame.
+PacedTicks pacedTicks{50};
+double frameStartMs = 0;  // when the last tick count was read: the frame's start once it presents
+DWORD frameStartTick = 0;
+
+// Puts the rows of `changed` that differ from what the canvas shows: a still
+// picture costs a comparison, and the canvas, untouched, is not drawn again.
+void show(HWND window, RECT changed) {
     WebWindow* w = webOf(window);
-    if (!w || changed.right <= changed.left || changed.bottom <= changed.top) return;
+    if (!w) return;
     const int width = window->clientWidth;
+    if (w->paintWhole) changed = {0, 0, width, window->clientHeight};
+    if (changed.right <= changed.left || changed.bottom <= changed.top) return;
+    const std::size_t count = static_cast<std::size_t>(changed.right - changed.left);
+    int first = -1, last = -1;
     for (int y = changed.top; y < changed.bottom; ++y) {
-        const std::uint16_t* from = window->image.data() + static_cast<std::size_t>(y) * width;
-        std::uint32_t* to = w->rgba.data() + static_cast<std::size_t>(y) * width;
-        for (int x = changed.left; x < changed.right; ++x) to[x] = canvasColours[from[x] & 0x7fff];
+        const std::size_t at = static_cast<std::size_t>(y) * width + changed.left;
+        const std::uint16_t* from = window->image.data() + at;
+        if (!w->paintWhole && std::memcmp(from, w->shown.data() + at, count * 2) == 0) continue;
+        std::memcpy(w->shown.data() + at, from, count * 2);
+        std::uint32_t* to = w->rgba.data() + at;
+        for (std::size_t x = 0; x < count; ++x) to[x] = canvasColours[from[x] & 0x7fff];
+        if (first < 0) first = y;
+        last = y;
     }
-    webPutImage(w->rgba.data(), width, window->clientHeight, changed.left, changed.top, changed.right, changed.bottom);
+    w->paintWhole = false;
+    if (first < 0) return;  // the canvas already shows it
+    webPutImage(w->rgba.data(), width, window->clientHeight, changed.left, first, changed.right, last + 1);
 }
 
 }  // namespace
@@ -194,6 +218,7 @@ bool backendCreateWindow(HWND window, int outerWidth, int outerHeight) {
     if (canvasColours[0] == 0) fillCanvasColours();  // black is 0xff000000 once filled
     auto* w = new WebWindow;
     w->rgba.assign(static_cast<std::size_t>(window->clientWidth) * window->clientHeight, 0);
+    w->shown.assign(w->rgba.size(), 0);
     window->backendData = w;
     webOpenCanvas(window->clientWidth, window->clientHeight);
     return true;
@@ -210,10 +235,9 @@ void backendPresent(HWND window, const RECT& changed) {
     const double presentStart = emscripten_get_now();
     show(window, changed);
     const double presentEnd = emscripten_get_now();
-    webReportFrame(presentStart - frameStartMs, presentEnd - presentStart);
-    if (!sleptSincePresent) webYield();
-    readSincePresent = false;
-    sleptSincePresent = false;
+    webReportFrame(presentStart - frameStartMs, presentEnd - presentStart, frameStartMs, frameStartTick);
+    if (!pacedTicks.sleptSincePresent) webYield();
+    notePacedPresent(pacedTicks);
 }
 
 void backendSetCapture(HWND window) { webSetCapture(window ? 1 : 0); }
@@ -236,15 +260,10 @@ InputResult backendNextInput(InputMessage* out, bool remove) {
 // ---- Backend-specific calls ------------------------------------------------
 
 DWORD GetTickCount() {
-    // A read after a read, with no present between, is a wait for time to pass.
-    if (readSincePresent) {
-        webSleepPastMillisecond();
-        sleptSincePresent = true;
-    }
-    readSincePresent = true;
+    // Milliseconds since the page started.
+    frameStartTick = readPacedTick(pacedTicks, pageClock);
     frameStartMs = emscripten_get_now();
-    // Milliseconds since the page started; the cut to 32 bits wraps at 2^32 as Windows' count does.
-    return static_cast<DWORD>(static_cast<std::uint64_t>(frameStartMs));
+    return frameStartTick;
 }
 
 int MessageBox(HWND, LPCSTR text, LPCSTR caption, UINT) {
