@@ -19,6 +19,8 @@
 #include "texture/texture.h"
 #include "util/code_path.h"
 
+using namespace vantir;
+
 namespace {
 
 // loadTexture reads from the file system under a name of at most 27 bytes: a

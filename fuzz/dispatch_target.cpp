@@ -23,6 +23,8 @@
 #include "texture/texture.h"
 #include "util/code_path.h"
 
+using namespace vantir;
+
 namespace {
 
 constexpr int MAX_VERTICES = 64;

@@ -11,6 +11,8 @@
 #include "render/raster/raster_target.h"
 #include "video/back_buffer.h"
 
+using namespace vantir;
+
 struct GuardedScreen {
     static constexpr std::size_t GUARD_PIXELS = 1024;
     static constexpr Rgb555 GUARD_VALUE = 0xA5A5;

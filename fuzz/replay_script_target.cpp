@@ -8,6 +8,8 @@
 #include "fuzz_targets.h"
 #include "platform/headless/replay_script.h"
 
+using namespace vantir;
+
 namespace {
 
 bool validName(const std::string& name) {

@@ -13,8 +13,8 @@ int cube = -1;
 
 int buildCube() {
     if ((cube = createModel(1)) < 0) return -1;
-    const ModelVertex corners[8] = {{-90, -90, -90, 0}, {90, -90, -90, 0}, {90, 90, -90, 0}, {-90, 90, -90, 0},
-                                    {-90, -90, 90, 0},  {90, -90, 90, 0},  {90, 90, 90, 0},  {-90, 90, 90, 0}};
+    const ModelVertex corners[8] = {{-130, -130, -130, 0}, {130, -130, -130, 0}, {130, 130, -130, 0}, {-130, 130, -130, 0},
+                                    {-130, -130, 130, 0},  {130, -130, 130, 0},  {130, 130, 130, 0},  {-130, 130, 130, 0}};
     const int first = appendVertices(8, corners);
     const ColourRecord colours[5] = {{230, 60, 60, 0}, {60, 200, 90, 0}, {70, 110, 240, 0}, {255, 255, 255, 0}, {40, 40, 60, 0}};
     for (const ColourRecord& c : colours) appendRow(&c, 1);

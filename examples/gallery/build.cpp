@@ -6,6 +6,8 @@
 #include "render/display_list.h"
 #include "scene/model.h"
 
+using namespace vantir;
+
 namespace gallery {
 
 namespace {

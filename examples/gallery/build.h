@@ -36,7 +36,7 @@ bool addShaded(const int* corners, const int* colours, int n, bool additive, std
 bool addTextured(const int* corners, const int* texCoords, int n, int texture, Blend blend, std::uint32_t flags = 0);
 bool addSprite(int vertex, int spriteIndex);
 // A code-96 record at a fixed depth: fn runs when the walk reaches its bucket.
-bool addCallbackRecord(PrimitiveCallback fn, std::int32_t depth);
+bool addCallbackRecord(vantir::PrimitiveCallback fn, std::int32_t depth);
 
 // A part under construction: its vertices are appended between begin and end.
 struct PartBuilder {

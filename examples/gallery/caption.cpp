@@ -2,6 +2,8 @@
 
 #include "video/back_buffer.h"
 
+using namespace vantir;
+
 namespace gallery {
 
 namespace {

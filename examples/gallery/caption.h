@@ -15,7 +15,7 @@ constexpr int GLYPH_ADVANCE = GLYPH_WIDTH + 1;
 // Draws `text` with its top-left corner at (x, y), one glyph every 6 pixels;
 // lower-case letters show as capitals and characters without a glyph as
 // blanks. Pixels outside the back buffer are left out.
-void drawText(std::int32_t x, std::int32_t y, const char* text, Rgb555 colour);
+void drawText(std::int32_t x, std::int32_t y, const char* text, vantir::Rgb555 colour);
 
 // Darkens rows y .. y + height - 1 to a quarter, so text over them stays
 // legible whatever the scene drew there.

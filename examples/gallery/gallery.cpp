@@ -11,6 +11,8 @@
 #include "video/back_buffer.h"
 #include "views.h"
 
+using namespace vantir;
+
 namespace gallery {
 
 namespace {
@@ -190,7 +192,7 @@ void postFrame() {
 
 }  // namespace gallery
 
-const Program galleryProgram = {
+const vantir::Program galleryProgram = {
     .title = "vantir gallery",
     .buildScene = gallery::buildGallery,
     .frameMouse = gallery::frameMouse,

@@ -10,4 +10,4 @@
 
 #include "app/program.h"
 
-extern const Program galleryProgram;
+extern const vantir::Program galleryProgram;

@@ -3,5 +3,5 @@
 #include "gallery.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
-    return runProgram(galleryProgram, instance, showCommand);
+    return vantir::runProgram(galleryProgram, instance, showCommand);
 }

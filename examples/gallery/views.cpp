@@ -13,6 +13,8 @@
 #include "texture/texture.h"
 #include "video/back_buffer.h"
 
+using namespace vantir;
+
 namespace gallery {
 
 const char* const TEXTURE_FILES[TEXTURE_COUNT] = {

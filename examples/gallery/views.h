@@ -10,8 +10,8 @@ namespace gallery {
 struct View {
     const char* caption;     // one line, shown at the top while the view is on
     std::int32_t distance;   // of the camera from the world origin, in units
-    Angle pitch;             // the camera's tilt before any right drag
-    Angle turn;              // the camera's turn about the vertical per frame
+    vantir::Angle pitch;             // the camera's tilt before any right drag
+    vantir::Angle turn;              // the camera's turn about the vertical per frame
     // Makes the view's models and records at start-up; answers the slot of
     // the model a left drag turns (-1 for none).
     int (*build)();

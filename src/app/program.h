@@ -7,6 +7,8 @@
 
 #include "platform/win32.h"
 
+namespace vantir {
+
 using FrameHook = void (*)();
 
 struct Program {
@@ -39,3 +41,5 @@ const Program* shellProgram();
 // it and runs the message loop. Answers the quit message's code, or 1 when
 // no window could be created.
 int runProgram(const Program& program, HINSTANCE instance, int showCommand);
+
+}  // namespace vantir

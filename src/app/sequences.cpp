@@ -16,6 +16,8 @@
 #include "texture/texture.h"
 #include "video/screen.h"
 
+namespace vantir {
+
 FrameHook preFrameHook = nullptr;
 FrameHook postFrameHook = nullptr;
 
@@ -95,3 +97,5 @@ void runFrame(HWND window, std::int32_t, std::int32_t) {
     if (postFrameHook) postFrameHook();
     presentFrame();
 }
+
+}  // namespace vantir

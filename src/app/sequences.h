@@ -10,6 +10,8 @@
 #include "platform/win32.h"
 #include "render/primitive.h"
 
+namespace vantir {
+
 // Run inside a frame just after the clear and just before the presentation;
 // empty by default (an empty slot is skipped). Start-up installs the shell
 // program's hooks, shutdown empties both.
@@ -34,3 +36,5 @@ int startUp(HWND window);
 void shutDown();
 // One frame into the window. x and y are the window position, unused.
 void runFrame(HWND window, std::int32_t x, std::int32_t y);
+
+}  // namespace vantir

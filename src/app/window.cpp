@@ -4,6 +4,8 @@
 #include "app/sequences.h"
 #include "input/mouse.h"
 
+namespace vantir {
+
 WindowPos windowPos{};
 
 namespace {
@@ -102,3 +104,5 @@ int runProgram(const Program& program, HINSTANCE instance, int showCommand) {
         }
     }
 }
+
+}  // namespace vantir

@@ -8,6 +8,8 @@
 
 #include "platform/win32.h"
 
+namespace vantir {
+
 constexpr char MAIN_WINDOW_CLASS[] = "VANTIR";
 constexpr int MAIN_WINDOW_WIDTH = 520;   // outer size
 constexpr int MAIN_WINDOW_HEIGHT = 508;
@@ -24,3 +26,5 @@ extern WindowPos windowPos;
 HWND createMainWindow(HINSTANCE instance, LPCSTR className, LPCSTR title);
 
 LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+}  // namespace vantir

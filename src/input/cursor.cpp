@@ -4,6 +4,8 @@
 #include "util/alloc.h"
 #include "video/screen.h"
 
+namespace vantir {
+
 namespace {
 
 CursorSlot* cursorTable = nullptr;
@@ -42,3 +44,5 @@ CursorSlot cursorSlot(int slot) {
     if (!isSlot(slot) || !cursorTable) return CURSOR_SLOT_EMPTY;
     return cursorTable[slot];
 }
+
+}  // namespace vantir

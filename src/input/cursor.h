@@ -6,6 +6,8 @@
 
 #include <cstdint>
 
+namespace vantir {
+
 using CursorSlot = std::intptr_t;
 
 constexpr int CURSOR_SLOTS = 8;
@@ -22,3 +24,5 @@ void releaseCursors();
 int destroyCursorSlot(int slot);
 // A slot's handle value, CURSOR_SLOT_EMPTY when empty or without a table.
 CursorSlot cursorSlot(int slot);
+
+}  // namespace vantir

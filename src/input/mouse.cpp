@@ -3,6 +3,8 @@
 #include "platform/win32.h"
 #include "video/screen.h"
 
+namespace vantir {
+
 MouseState mouse{};
 
 void resetMouse() { mouse = MouseState{}; }
@@ -46,3 +48,5 @@ std::int32_t mouseState(std::int32_t* x, std::int32_t* y) {
     *y = mouse.y;
     return mouse.buttons;
 }
+
+}  // namespace vantir

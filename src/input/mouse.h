@@ -6,6 +6,8 @@
 
 #include <cstdint>
 
+namespace vantir {
+
 constexpr std::int32_t MOUSE_RIGHT = 1;
 constexpr std::int32_t MOUSE_LEFT = 2;
 
@@ -37,3 +39,5 @@ void updateMouse(std::int32_t newX, std::int32_t newY);
 void mouseDelta(std::int32_t* dx, std::int32_t* dy);
 // The latched position and the live button bits.
 std::int32_t mouseState(std::int32_t* x, std::int32_t* y);
+
+}  // namespace vantir

@@ -10,6 +10,8 @@
 
 #include <cstdint>
 
+namespace vantir {
+
 using Fix9 = std::int32_t;
 using Angle = std::int32_t;   // 1024 units per full turn
 using Rgb555 = std::uint16_t; // red 10-14, green 5-9, blue 0-4, bit 15 no colour
@@ -44,3 +46,5 @@ constexpr Rgb555 packRgb555(std::int32_t r, std::int32_t g, std::int32_t b) {
 constexpr Rgb555 packRgb555From5(std::int32_t r, std::int32_t g, std::int32_t b) {
     return static_cast<Rgb555>(((r & 31) << 10) | ((g & 31) << 5) | (b & 31));
 }
+
+}  // namespace vantir

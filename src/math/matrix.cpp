@@ -4,6 +4,8 @@
 
 #include "math/trig.h"
 
+namespace vantir {
+
 int matrixStackDepth = 0;
 
 namespace {
@@ -107,3 +109,5 @@ void getProjectionCentre(std::int32_t* outX, std::int32_t* outY) {
     *outX = centreX;
     *outY = centreY;
 }
+
+}  // namespace vantir

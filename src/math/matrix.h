@@ -5,6 +5,8 @@
 
 #include "math/fixed.h"
 
+namespace vantir {
+
 struct Matrix {
     Fix9 m[4][4];
 };
@@ -35,3 +37,5 @@ int popMatrix(Matrix* out, int n);
 
 void setProjectionCentre(std::int32_t x, std::int32_t y);
 void getProjectionCentre(std::int32_t* outX, std::int32_t* outY);
+
+}  // namespace vantir

@@ -19,6 +19,8 @@
 
 #include "math/fixed.h"
 
+namespace vantir {
+
 constexpr std::int32_t RECIPROCAL_DIVISOR_LIMIT = 1024;          // 2^10
 constexpr std::uint32_t RECIPROCAL_NUMERATOR_LIMIT = 1u << 22;   // 2^22 * 2^10 = 2^32
 
@@ -67,3 +69,5 @@ inline std::int32_t divTruncFast(std::int32_t numerator, std::int32_t divisor) {
     }
     return divTrunc(numerator, divisor);
 }
+
+}  // namespace vantir

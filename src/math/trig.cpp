@@ -5,6 +5,8 @@
 #include "math/matrix.h"
 #include "util/alloc.h"
 
+namespace vantir {
+
 Fix9* sinTable = nullptr;
 Fix9* cosTable = nullptr;
 Matrix* matrixStackStorage = nullptr;
@@ -33,3 +35,5 @@ void releaseMath() {
     checkedFree(cosTable);
     cosTable = nullptr;
 }
+
+}  // namespace vantir

@@ -3,6 +3,8 @@
 
 #include "math/fixed.h"
 
+namespace vantir {
+
 struct Matrix;
 
 constexpr int TRIG_TABLE_SIZE = 1024;
@@ -22,3 +24,5 @@ void releaseMath();
 
 inline Fix9 fixSin(Angle angle) { return sinTable[angle & ANGLE_MASK]; }
 inline Fix9 fixCos(Angle angle) { return cosTable[angle & ANGLE_MASK]; }
+
+}  // namespace vantir

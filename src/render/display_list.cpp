@@ -5,6 +5,8 @@
 #include "render/ordering.h"
 #include "util/alloc.h"
 
+namespace vantir {
+
 std::uint32_t* orderingTable = nullptr;
 CallbackSlot* callbackSlots = nullptr;
 VertexRow* vertexRows = nullptr;
@@ -254,3 +256,5 @@ Rgb555* convertColours() {
     }
     return list->colourTable;
 }
+
+}  // namespace vantir

@@ -15,6 +15,8 @@
 #include "math/fixed.h"
 #include "render/primitive.h"
 
+namespace vantir {
+
 // The all-ones address that lookups answer for an empty slot and that
 // createDisplayList answers when it cannot allocate.
 template <typename T>
@@ -152,3 +154,5 @@ int addTriangles(int vertexBase, int texBase, int colourBase, int extraBase, con
 // Packs row 1 into the colour table (stopping at the table's end) and answers
 // the table, or null when there is no current list.
 Rgb555* convertColours();
+
+}  // namespace vantir

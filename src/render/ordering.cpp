@@ -8,6 +8,8 @@
 #include "render/raster/textured.h"
 #include "util/code_path.h"
 
+namespace vantir {
+
 namespace {
 
 const SpriteEntry* spriteTable = nullptr;
@@ -537,3 +539,5 @@ void drawSpritePrimitive(std::int32_t spriteIndex, const ProjectedVertex* vertex
     if (spriteTable == nullptr || vertex == nullptr || spriteIndex < 0 || spriteIndex >= spriteCount) return;
     if (spriteTable[spriteIndex].kind == 0) drawRectOutline(vertex->x, vertex->y, 50, 50, 0x7fff);
 }
+
+}  // namespace vantir

@@ -7,6 +7,8 @@
 #include "render/display_list.h"
 #include "render/primitive.h"
 
+namespace vantir {
+
 // Sorts, then draws, the frame display list. Once per frame, after the transform.
 void drawDisplayList();
 
@@ -36,3 +38,5 @@ void setSpriteTable(const SpriteEntry* table, std::int32_t count);
 // vertex, when entry spriteIndex of the sprite table exists and is of kind 0.
 // Without a table nothing is drawn.
 void drawSpritePrimitive(std::int32_t spriteIndex, const ProjectedVertex* vertex);
+
+}  // namespace vantir

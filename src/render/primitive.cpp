@@ -1,5 +1,7 @@
 #include "render/primitive.h"
 
+namespace vantir {
+
 namespace {
 // Handle h names entry h - 1; handles stay 32-bit so records keep their sizes.
 PrimitiveCallback registeredCallbacks[PRIM_CALLBACK_CAPACITY] = {};
@@ -21,3 +23,5 @@ PrimitiveCallback primitiveCallback(std::uint32_t handle) {
     if (handle < 1 || handle > PRIM_CALLBACK_CAPACITY) return nullptr;
     return registeredCallbacks[handle - 1];
 }
+
+}  // namespace vantir

@@ -6,6 +6,8 @@
 #include <cstddef>
 #include <cstdint>
 
+namespace vantir {
+
 // Written by the transform stage for every source vertex of row 0.
 struct ProjectedVertex {
     std::int32_t x;     // screen column, or view x * 256 when clipped
@@ -96,3 +98,5 @@ struct CallbackSlot {
 };
 static_assert(sizeof(CallbackSlot) == 20);
 constexpr int CALLBACK_SLOT_COUNT = 32;
+
+}  // namespace vantir

@@ -5,6 +5,8 @@
 #include "scene/transform.h"
 #include "util/alloc.h"
 
+namespace vantir {
+
 Body** bodyLists = nullptr;
 Body* bodyPool = nullptr;
 void** bodyBlocks = nullptr;
@@ -167,3 +169,5 @@ void testBodyContacts() {
         }
     }
 }
+
+}  // namespace vantir

@@ -15,6 +15,8 @@
 #include "math/fixed.h"
 #include "math/matrix.h"
 
+namespace vantir {
+
 constexpr int BODY_LIST_COUNT = 32;
 constexpr int BODY_POOL_SIZE = 512;
 constexpr int BODY_BLOCK_COUNT = 32;
@@ -79,3 +81,5 @@ void testBodyContacts();
 // Answers the radius in pixels, -1 behind the near limit, 0 without BODY_PROJECT.
 std::int32_t projectBody(Vec4* viewOut, Vec4* screenOut, const Vec4* local, const Matrix* matrix,
                          std::int32_t radius, std::uint32_t flags);
+
+}  // namespace vantir

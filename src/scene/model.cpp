@@ -4,6 +4,8 @@
 #include "render/display_list.h"
 #include "util/alloc.h"
 
+namespace vantir {
+
 Model** modelTable = nullptr;
 Vec4 cameraPosition = {0, 0, 0, 0};
 Vec4 cameraRotation = {0, 0, 0, 0};
@@ -128,3 +130,5 @@ Vec4* partScale(int slot, int part) {
     ModelPart* p = partOf(slot, part);
     return orAllOnes(p ? &p->scale : nullptr);
 }
+
+}  // namespace vantir

@@ -13,6 +13,8 @@
 #include "math/matrix.h"
 #include "render/primitive.h"
 
+namespace vantir {
+
 constexpr int MODEL_SLOT_COUNT = 32;
 constexpr std::uint32_t MODEL_HIDDEN = 1;  // the per-frame transform skips the model
 
@@ -79,3 +81,5 @@ Vec4* modelScale(int slot);
 Vec4* partPosition(int slot, int part);
 Vec4* partRotation(int slot, int part);
 Vec4* partScale(int slot, int part);
+
+}  // namespace vantir

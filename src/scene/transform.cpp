@@ -5,6 +5,8 @@
 #include "render/display_list.h"
 #include "scene/model.h"
 
+namespace vantir {
+
 namespace {
 // Rotation builds index the trigonometric tables with the angles as they
 // are; stored angles are meant to lie in 0..1023, and reducing a copy keeps a
@@ -84,3 +86,5 @@ void transformAllModels() {
         if (model && !(model->flags & MODEL_HIDDEN)) transformModel(slot, &cameraMatrix);
     }
 }
+
+}  // namespace vantir

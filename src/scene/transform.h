@@ -11,6 +11,8 @@
 #include "math/matrix.h"
 #include "render/primitive.h"
 
+namespace vantir {
+
 constexpr std::int32_t NEAR_LIMIT = -256;
 
 // Builds cameraMatrix from the camera state, then transforms every model
@@ -22,3 +24,5 @@ void transformAllModels();
 void transformModel(int slot, const Matrix* view);
 // count source records through m into count projected records; 0.
 int transformVertices(std::int32_t count, ProjectedVertex* out, const ModelVertex* source, const Matrix* m);
+
+}  // namespace vantir

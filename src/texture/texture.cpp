@@ -12,6 +12,8 @@
 #include "util/checked.h"
 #include "util/error.h"
 
+namespace vantir {
+
 Texture** textureTable = nullptr;
 Texture* animatedTextures[ANIMATED_TEXTURE_CAPACITY];
 std::int32_t animatedTextureCount = 0;
@@ -537,3 +539,5 @@ void animateTextures() {
         }
     }
 }
+
+}  // namespace vantir

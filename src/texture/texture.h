@@ -7,6 +7,8 @@
 
 #include "math/fixed.h"
 
+namespace vantir {
+
 constexpr int TEXTURE_SLOT_COUNT = 128;
 constexpr int TEXTURE_NAME_BYTES = 28;  // NUL included: names of at most 27 bytes
 constexpr int ANIMATED_TEXTURE_CAPACITY = 32;
@@ -104,3 +106,5 @@ int removeAnimatedTexture(int id);
 // top-down. Returns -1, writing nothing, for a file it does not accept.
 int parseBmpImage(const unsigned char* bytes, std::size_t size, int* widthShift, int* heightShift,
                   Rgb555* texels);
+
+}  // namespace vantir

@@ -4,6 +4,8 @@
 
 #include "util/error.h"
 
+namespace vantir {
+
 namespace {
 std::int32_t allocationsBeforeFailure = -1;
 
@@ -32,3 +34,5 @@ void* checkedAlloc(std::int32_t byteCount) {
 void checkedFree(void* block) {
     if (block) std::free(block);
 }
+
+}  // namespace vantir

@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+namespace vantir {
+
 // A block of byteCount zero bytes, or null after the allocation message has
 // been shown. A negative count is refused the same way (it names no size).
 void* checkedAlloc(std::int32_t byteCount);
@@ -12,3 +14,5 @@ void checkedFree(void* block);
 // Test hook: let `successes` more allocations succeed, then fail every later
 // one as if memory had run out; -1 (the default) never fails.
 void failAllocationsAfter(std::int32_t successes);
+
+}  // namespace vantir

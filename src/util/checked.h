@@ -6,6 +6,8 @@
 #include <cstddef>
 #include <cstdint>
 
+namespace vantir {
+
 // True when the bytes [offset, offset + length) lie inside a block of `size`
 // bytes. Written so that no sum can wrap, whatever the three values are.
 constexpr bool rangeInside(std::size_t size, std::uint64_t offset, std::uint64_t length) {
@@ -20,3 +22,5 @@ inline std::uint32_t loadLe32(const unsigned char* p) {
     return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
            (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
 }
+
+}  // namespace vantir

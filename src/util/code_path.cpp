@@ -1,5 +1,7 @@
 #include "util/code_path.h"
 
+namespace vantir {
+
 namespace {
 
 SimdLevel detect() {
@@ -42,3 +44,5 @@ const char* simdLevelName(SimdLevel level) {
     default: return "scalar";
     }
 }
+
+}  // namespace vantir

@@ -4,6 +4,8 @@
 // sort and every rasterizer), so the two can be compared frame against frame.
 #pragma once
 
+namespace vantir {
+
 enum class CodePath { Reference, Fast };
 
 // The path every hot routine takes from now on; Fast at process start.
@@ -21,3 +23,5 @@ SimdLevel detectedSimdLevel();
 SimdLevel setSimdLevel(SimdLevel level);
 SimdLevel simdLevel();
 const char* simdLevelName(SimdLevel level);
+
+}  // namespace vantir

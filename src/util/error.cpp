@@ -5,6 +5,8 @@
 
 #include "platform/win32.h"
 
+namespace vantir {
+
 namespace {
 
 bool isCp932LeadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9f) || (c >= 0xe0 && c <= 0xfc); }
@@ -65,3 +67,5 @@ void showError(const char* format, ...) {
     va_end(args);
     showMessageBox(text);
 }
+
+}  // namespace vantir

@@ -4,6 +4,8 @@
 
 #include <cstddef>
 
+namespace vantir {
+
 // The texts are held as the CP932 bytes the program shows.
 // "%dbyteの領域の確保に失敗しました。"
 inline constexpr char MSG_ALLOC_FAILED[] =
@@ -35,3 +37,5 @@ std::size_t formatErrorText(char (&out)[ERROR_TEXT_CAPACITY + 1], const char* fo
 // Length of the longest prefix of text[0..length) that ends on a CP932
 // character boundary.
 std::size_t cp932BoundaryPrefix(const char* text, std::size_t length);
+
+}  // namespace vantir

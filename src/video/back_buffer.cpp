@@ -1,5 +1,7 @@
 #include "video/back_buffer.h"
 
+namespace vantir {
+
 namespace {
 Rgb555* targetPixels = nullptr;
 std::int32_t targetWidth = 0;
@@ -15,3 +17,5 @@ void setBackBuffer(Rgb555* pixels, std::int32_t width, std::int32_t height) {
     targetWidth = width;
     targetHeight = height;
 }
+
+}  // namespace vantir

@@ -7,6 +7,8 @@
 
 #include "math/fixed.h"
 
+namespace vantir {
+
 // Pixel pointer of the current surface; pixel (x, y) is element y * width + x.
 Rgb555* backBufferPixels();
 // Drawing width in pixels (even), 0 before any surface exists.
@@ -18,3 +20,5 @@ std::int32_t screenHeight();
 // calls it whenever its surfaces change; tests and benchmarks call it to draw
 // into memory of their own without a window.
 void setBackBuffer(Rgb555* pixels, std::int32_t width, std::int32_t height);
+
+}  // namespace vantir

@@ -6,6 +6,8 @@
 #include "util/code_path.h"
 #include "util/error.h"
 
+namespace vantir {
+
 namespace {
 
 struct ScreenState {
@@ -225,3 +227,5 @@ void presentFrame() {
 
 HWND screenWindow() { return screen.window; }
 const ScreenSurface* screenSurfaces() { return screen.surfaces; }
+
+}  // namespace vantir

@@ -12,6 +12,8 @@
 #include "platform/win32.h"
 #include "video/back_buffer.h"
 
+namespace vantir {
+
 struct ScreenSurface {
     HDC memoryDC;     // null when the slot is empty
     HBITMAP bitmap;   // the DIB section, null when the slot is empty
@@ -66,3 +68,5 @@ void presentFrame();
 HWND screenWindow();
 // The slot table (null outside initScreen..releaseScreen), for inspection.
 const ScreenSurface* screenSurfaces();
+
+}  // namespace vantir

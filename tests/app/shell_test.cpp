@@ -18,6 +18,8 @@
 #include "support/shell.h"
 #include "video/screen.h"
 
+using namespace vantir;
+
 namespace {
 
 // What each frame saw, written by the frame hook.

@@ -6,6 +6,8 @@
 #include "math/matrix.h"
 #include "math/trig.h"
 
+using namespace vantir;
+
 namespace {
 
 class Matrices : public ::testing::Test {

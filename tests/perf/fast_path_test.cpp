@@ -31,6 +31,8 @@
 #include "util/code_path.h"
 #include "video/screen.h"
 
+using namespace vantir;
+
 namespace {
 
 std::vector<SimdLevel> simdLevels() {

@@ -7,6 +7,8 @@
 #include "platform/common/messages.h"
 #include "util/error.h"
 
+using namespace vantir;
+
 namespace {
 
 TEST(Cp932ToUtf8, ConvertsTextsAndMarksDamagedBytes) {

@@ -8,6 +8,8 @@
 
 #include "support/shell.h"
 
+using namespace vantir;
+
 namespace {
 
 class Headless : public ::testing::Test {

@@ -8,6 +8,8 @@
 
 #include "platform/common/paced_ticks.h"
 
+using namespace vantir;
+
 namespace {
 
 constexpr std::int64_t MS = 1000000;

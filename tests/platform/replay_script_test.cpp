@@ -6,6 +6,8 @@
 #include <tuple>
 #include <utility>
 
+using namespace vantir;
+
 namespace {
 
 TEST(ReplayScript, ReadsEveryCommand) {

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace vantir;
+
 namespace {
 
 std::uint32_t read32(const std::vector<std::uint8_t>& b, std::size_t at) {

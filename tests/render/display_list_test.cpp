@@ -7,6 +7,8 @@
 #include "platform/headless/headless.h"
 #include "util/alloc.h"
 
+using namespace vantir;
+
 namespace {
 
 class DisplayListTest : public ::testing::Test {

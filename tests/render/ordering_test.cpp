@@ -15,6 +15,8 @@
 #include "render/raster/textured.h"
 #include "util/code_path.h"
 
+using namespace vantir;
+
 namespace {
 
 constexpr int VERTICES = 48;

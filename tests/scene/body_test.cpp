@@ -10,6 +10,8 @@
 #include "math/trig.h"
 #include "util/alloc.h"
 
+using namespace vantir;
+
 namespace {
 
 std::vector<Body*> calls;

@@ -3,6 +3,8 @@
 
 #include "support/scene.h"
 
+using namespace vantir;
+
 namespace {
 
 using ModelTest = SceneTest;

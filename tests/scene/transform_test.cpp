@@ -4,6 +4,8 @@
 
 #include "support/scene.h"
 
+using namespace vantir;
+
 namespace {
 
 using TransformTest = SceneTest;

@@ -12,6 +12,8 @@
 
 #include "math/fixed.h"
 
+using namespace vantir;
+
 namespace bmptest {
 
 using Bytes = std::vector<unsigned char>;

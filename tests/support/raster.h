@@ -15,6 +15,8 @@
 #include "texture/texture.h"
 #include "video/back_buffer.h"
 
+using namespace vantir;
+
 // W x H drawable pixels plus the extra row every surface has, with guard
 // pixels before and after; the clip rectangle is set from it.
 class TestScreen {

@@ -10,6 +10,8 @@
 #include "scene/model.h"
 #include "util/alloc.h"
 
+using namespace vantir;
+
 class SceneTest : public ::testing::Test {
 protected:
     void SetUp() override {

@@ -13,6 +13,8 @@
 #include "platform/headless/headless.h"
 #include "util/alloc.h"
 
+using namespace vantir;
+
 // A fresh temporary directory holding a "data" folder with the demo texture,
 // made the working directory for the object's life; the previous one is
 // restored afterwards.

@@ -10,6 +10,8 @@
 #include "support/bmp.h"
 #include "texture/texture.h"
 
+using namespace vantir;
+
 namespace {
 
 using namespace bmptest;

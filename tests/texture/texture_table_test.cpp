@@ -13,6 +13,8 @@
 #include "texture/texture.h"
 #include "util/alloc.h"
 
+using namespace vantir;
+
 namespace {
 
 using bmptest::Bytes;

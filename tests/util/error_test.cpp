@@ -6,6 +6,8 @@
 #include "util/alloc.h"
 #include "util/error.h"
 
+using namespace vantir;
+
 namespace {
 
 const std::string ALLOC_TAIL = "byte\x82\xcc\x97\xcc\x88\xe6\x82\xcc\x8am\x95\xdb\x82\xc9\x8e\xb8\x94s\x82\xb5\x82\xdc\x82\xb5\x82\xbd\x81" "B";

@@ -8,6 +8,8 @@
 #include "support/shell.h"
 #include "video/screen.h"
 
+using namespace vantir;
+
 namespace {
 
 class Screen : public ::testing::Test {

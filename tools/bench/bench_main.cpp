@@ -28,6 +28,8 @@
 #include "video/back_buffer.h"
 #include "video/screen.h"
 
+using namespace vantir;
+
 namespace {
 
 // Selects the path for one benchmark run: 0 the reference code, 1 the fast

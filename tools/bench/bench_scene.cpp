@@ -15,6 +15,8 @@
 #include "video/back_buffer.h"
 #include "video/screen.h"
 
+using namespace vantir;
+
 namespace {
 HWND demoWindow = nullptr;
 }

@@ -9,6 +9,8 @@
 #include "app/program.h"
 #include "platform/win32.h"
 
+using namespace vantir;
+
 // Creates a window of the demo's size and runs startUp on it for the program
 // from the repository's top directory (start-up looks for data/ there). Null
 // when the window or the start-up failed (the reason is printed).

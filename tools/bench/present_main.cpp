@@ -17,6 +17,8 @@
 #include "bench_scene.h"
 #include "video/screen.h"
 
+using namespace vantir;
+
 namespace {
 
 HWND window = nullptr;

@@ -14,6 +14,8 @@
 
 #include "platform/sdl/frame_observer.h"
 
+using namespace vantir;
+
 namespace {
 
 struct FrameRecord {

@@ -21,6 +21,8 @@
 #include "platform/headless/shot.h"
 #include "video/back_buffer.h"
 
+using namespace vantir;
+
 namespace fs = std::filesystem;
 
 namespace {

@@ -4,6 +4,8 @@
 #include "input/mouse.h"
 #include "scene/model.h"
 
+namespace vantir {
+
 const Program demoProgram = {
     .title = "TEST",
     .buildScene = buildDemoScene,
@@ -31,3 +33,5 @@ void turnPartByMouse(Vec4* rotation, std::int32_t dx, std::int32_t dy) {
     if (turn >= 512 && turn <= 959) turn = 960;  // at least -64
     rotation->z = turn;
 }
+
+}  // namespace vantir

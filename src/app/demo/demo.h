@@ -7,6 +7,8 @@
 #include "app/program.h"
 #include "math/fixed.h"
 
+namespace vantir {
+
 extern const Program demoProgram;
 
 // The frame's mouse step: with the left button held, the motion turns parts
@@ -17,3 +19,5 @@ void turnDemoBands(std::int32_t buttons, std::int32_t dx, std::int32_t dy);
 // tilts x within -64..+96, the horizontal motion turns z (moving right
 // lowers it) within -64..+64; y and w are left alone.
 void turnPartByMouse(Vec4* rotation, std::int32_t dx, std::int32_t dy);
+
+}  // namespace vantir

@@ -6,6 +6,8 @@
 #include "texture/texture.h"
 #include "util/alloc.h"
 
+namespace vantir {
+
 std::int32_t demoTexture = -1;
 std::int32_t demoModel = -1;
 
@@ -112,3 +114,5 @@ int buildDemoScene() {
     checkedFree(texGrid);
     return result;
 }
+
+}  // namespace vantir

@@ -6,6 +6,8 @@
 
 #include "render/primitive.h"
 
+namespace vantir {
+
 constexpr int DEMO_SPHERE_COLUMNS = 20;
 constexpr int DEMO_SPHERE_RINGS = 11;  // top pole to bottom pole
 constexpr int DEMO_PART_COUNT = 5;
@@ -25,3 +27,5 @@ int buildDemoScene();
 
 // True when buildDemoScene made the sphere, so the frame may turn its parts.
 bool demoSceneBuilt();
+
+}  // namespace vantir

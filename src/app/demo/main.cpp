@@ -3,5 +3,5 @@
 #include "app/demo/demo.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
-    return runProgram(demoProgram, instance, showCommand);
+    return vantir::runProgram(vantir::demoProgram, instance, showCommand);
 }

@@ -4,6 +4,8 @@
 
 #include <cerrno>
 
+namespace vantir {
+
 namespace {
 constexpr char REPLACEMENT[] = "\xef\xbf\xbd";  // U+FFFD
 }
@@ -39,3 +41,5 @@ std::string cp932ToUtf8(std::string_view text) {
     iconv_close(cd);
     return out;
 }
+
+}  // namespace vantir

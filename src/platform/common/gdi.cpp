@@ -97,11 +97,13 @@ bool clipAxis(std::int64_t& dest, std::int64_t& source, std::int64_t& length, st
 // objects to the end of the process; free them then, before leak checks run.
 namespace {
 struct ReleaseAtExit {
-    ~ReleaseAtExit() { gdiResetState(); }
+    ~ReleaseAtExit() { vantir::gdiResetState(); }
 } releaseAtExit;
 }  // namespace
 
 // ---- Core links -------------------------------------------------------------
+
+namespace vantir {
 
 void gdiResetState() {
     for (HBITMAP b : std::unordered_set<HBITMAP>(liveBitmaps)) freeBitmap(b);
@@ -132,6 +134,8 @@ HDC gdiCreateWindowDC(HWND window) {
 
 void platformFailDibSections(int count) { failDibs = count; }
 void platformFailCompatibleDCs(int count) { failMemoryDCs = count; }
+
+}  // namespace vantir
 
 // ---- GDI calls ------------------------------------------------------------
 
@@ -274,7 +278,7 @@ BOOL BitBlt(HDC dest, int x, int y, int width, int height, HDC source, int sourc
         const RECT changed = any ? RECT{static_cast<LONG>(dx), static_cast<LONG>(dy), static_cast<LONG>(dx + w),
                                         static_cast<LONG>(dy + h)}
                                  : RECT{0, 0, 0, 0};
-        backendPresent(d->window, changed);
+        vantir::backendPresent(d->window, changed);
     }
     return TRUE;
 }

@@ -4,6 +4,8 @@
 
 #include "platform/common/cp932.h"
 
+namespace vantir {
+
 namespace {
 
 // Each Japanese text with at most one conversion (%d or %s), and its English
@@ -64,3 +66,5 @@ void echoMessageBox(const MessageTexts& box) {
     std::fprintf(stderr, "%s: %s\n", box.caption.c_str(), box.text.c_str());
     if (!box.english.empty()) std::fprintf(stderr, "%s: %s\n", box.caption.c_str(), box.english.c_str());
 }
+
+}  // namespace vantir

@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+namespace vantir {
+
 // The English line for a message text as shown (UTF-8, already formatted), or
 // an empty string for a text that is not one of the program's.
 std::string englishMessageLine(std::string_view utf8Text);
@@ -22,3 +24,5 @@ MessageTexts messageTexts(const char* cp932Caption, const char* cp932Text);
 // Writes a message box to stderr: "caption: text", then the English line
 // under it when there is one.
 void echoMessageBox(const MessageTexts& box);
+
+}  // namespace vantir

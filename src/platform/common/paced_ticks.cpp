@@ -4,6 +4,8 @@
 #include <cerrno>
 #include <ctime>
 
+namespace vantir {
+
 namespace {
 constexpr std::int64_t NS_PER_MS = 1000000;
 }  // namespace
@@ -64,3 +66,5 @@ void monotonicSleepUntil(std::int64_t when) {
 
 const TickClock monotonicClock{monotonicNow, monotonicSleepUntil};
 #endif
+
+}  // namespace vantir

@@ -23,6 +23,8 @@
 
 #include "platform/win32.h"
 
+namespace vantir {
+
 // A monotonic clock in nanoseconds and a rest until a time on it.
 struct TickClock {
     std::int64_t (*now)();
@@ -52,3 +54,5 @@ void notePacedPresent(PacedTicks& ticks);
 // Windows' tick count does, with an absolute sleep on it.
 extern const TickClock monotonicClock;
 #endif
+
+}  // namespace vantir

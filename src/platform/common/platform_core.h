@@ -29,6 +29,8 @@ struct HWND__ {
     void* backendData = nullptr;
 };
 
+namespace vantir {
+
 // A message from the backend's input source, before the core fills in the
 // window handle and remembers the cursor position.
 struct InputMessage {
@@ -96,3 +98,5 @@ int gdiLiveObjectCount();
 int gdiHeldDCCount();
 int gdiPresentCount();
 HDC gdiCreateWindowDC(HWND window);
+
+}  // namespace vantir

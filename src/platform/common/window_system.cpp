@@ -113,6 +113,8 @@ std::uint16_t backgroundPixel(HBRUSH brush) {
 
 // ---- Core services --------------------------------------------------------
 
+namespace vantir {
+
 HWND platformMainWindow() {
     for (auto it = windows.rbegin(); it != windows.rend(); ++it)
         if ((*it)->alive) return it->get();
@@ -162,6 +164,8 @@ PlatformCoreState platformCoreState() {
     return s;
 }
 
+}  // namespace vantir
+
 // ---- Classes and windows --------------------------------------------------
 
 ATOM RegisterClassEx(const WNDCLASSEX* windowClass) {
@@ -185,14 +189,14 @@ HWND CreateWindowEx(DWORD, LPCSTR className, LPCSTR windowName, DWORD style, int
     window->proc = classes[classIndex].proc;
     window->title = windowName ? windowName : "";
     window->style = style;
-    if (!backendCreateWindow(window, width, height)) {
+    if (!vantir::backendCreateWindow(window, width, height)) {
         windows.pop_back();
         return nullptr;
     }
     window->alive = true;
     window->image.assign(static_cast<std::size_t>(window->clientWidth) * window->clientHeight,
                          backgroundPixel(classes[classIndex].background));
-    window->dc = gdiCreateWindowDC(window);
+    window->dc = vantir::gdiCreateWindowDC(window);
 
     // WM_CREATE runs inside the creation call; -1 refuses the window.
     if (window->proc(window, WM_CREATE, 0, 0) == -1) {
@@ -211,7 +215,7 @@ BOOL DestroyWindow(HWND window) {
     window->destroying = false;
     // Messages still posted to it are dropped, as for any destroyed window.
     std::erase_if(posted, [window](const PostedMessage& m) { return m.hwnd == window; });
-    backendDestroyWindow(window);
+    vantir::backendDestroyWindow(window);
     return TRUE;
 }
 
@@ -219,7 +223,7 @@ BOOL ShowWindow(HWND window, int command) {
     if (!liveWindow(window)) return FALSE;
     const BOOL wasVisible = showCommand > 0 ? TRUE : FALSE;
     showCommand = command;
-    backendShowWindow(window, command);
+    vantir::backendShowWindow(window, command);
     return wasVisible;
 }
 
@@ -253,27 +257,27 @@ void PostQuitMessage(int exitCode) {
 BOOL PeekMessage(MSG* msg, HWND, UINT, UINT, UINT removeFlags) {
     if (!msg) return FALSE;
     const bool remove = (removeFlags & PM_REMOVE) != 0;
-    InputMessage input;
+    vantir::InputMessage input;
     for (;;) {
         if (!posted.empty()) {
             const PostedMessage m = posted.front();
             if (remove) posted.pop_front();
-            *msg = {m.hwnd, m.message, m.wParam, m.lParam, backendMessageTime(), lastPt};
+            *msg = {m.hwnd, m.message, m.wParam, m.lParam, vantir::backendMessageTime(), lastPt};
             return TRUE;
         }
         // Something the backend ran may have posted: look at the posted queue again.
-        const InputResult result = backendNextInput(&input, remove);
-        if (result == INPUT_EMPTY) return FALSE;
-        if (result == INPUT_MESSAGE) break;
+        const vantir::InputResult result = vantir::backendNextInput(&input, remove);
+        if (result == vantir::INPUT_EMPTY) return FALSE;
+        if (result == vantir::INPUT_MESSAGE) break;
     }
-    HWND target = input.toWindow ? platformMainWindow() : nullptr;
+    HWND target = input.toWindow ? vantir::platformMainWindow() : nullptr;
     if (remove) {
         lastPt = input.pt;
         if (input.wParam == VK_SHIFT && (input.message == WM_KEYDOWN || input.message == WM_KEYUP))
             shiftDown = input.message == WM_KEYDOWN;
     }
     if (target && isMouseMessage(input.message)) currentCursor = classes[target->classIndex].cursor;
-    *msg = {target, input.message, input.wParam, input.lParam, backendMessageTime(), input.pt};
+    *msg = {target, input.message, input.wParam, input.lParam, vantir::backendMessageTime(), input.pt};
     return TRUE;
 }
 
@@ -297,27 +301,27 @@ HWND SetCapture(HWND window) {
     HWND previous = captureWindow;
     if (!liveWindow(window)) return previous;
     captureWindow = window;
-    backendSetCapture(window);
+    vantir::backendSetCapture(window);
     return previous;
 }
 
 BOOL ReleaseCapture() {
     captureWindow = nullptr;
-    backendSetCapture(nullptr);
+    vantir::backendSetCapture(nullptr);
     return TRUE;
 }
 
 HWND GetCapture() { return captureWindow; }
 
-HCURSOR GetCursor() { return currentCursor ? currentCursor : platformArrowCursor(); }
+HCURSOR GetCursor() { return currentCursor ? currentCursor : vantir::platformArrowCursor(); }
 
 HCURSOR LoadCursor(HINSTANCE instance, LPCSTR name) {
     // Only the system arrow exists; the program has no cursor resources.
-    return !instance && name == IDC_ARROW ? platformArrowCursor() : nullptr;
+    return !instance && name == IDC_ARROW ? vantir::platformArrowCursor() : nullptr;
 }
 
 HICON LoadIcon(HINSTANCE instance, LPCSTR name) {
-    return !instance && name == IDI_APPLICATION ? platformApplicationIcon() : nullptr;
+    return !instance && name == IDI_APPLICATION ? vantir::platformApplicationIcon() : nullptr;
 }
 
 ULONG_PTR SetClassLongPtr(HWND window, int index, LONG_PTR value) {
@@ -335,7 +339,7 @@ DWORD SetClassLong(HWND window, int index, LONG value) {
 
 BOOL DestroyCursor(HCURSOR cursor) {
     // System cursors are shared and never destroyed; nothing else exists.
-    return cursor == platformArrowCursor() ? TRUE : FALSE;
+    return cursor == vantir::platformArrowCursor() ? TRUE : FALSE;
 }
 
 HGDIOBJ GetStockObject(int index) {

@@ -9,6 +9,8 @@
 #include "platform/common/messages.h"
 #include "platform/common/platform_core.h"
 
+namespace vantir {
+
 namespace {
 
 struct TimelineEntry {
@@ -155,12 +157,14 @@ InputResult backendNextInput(InputMessage* out, bool remove) {
     return INPUT_EMPTY;
 }
 
+}  // namespace vantir
+
 // ---- Backend-specific calls ---------------------------------------------------
 
-DWORD GetTickCount() { return virtualTicks++; }  // unsigned: wraps at 2^32
+DWORD GetTickCount() { return vantir::virtualTicks++; }  // unsigned: wraps at 2^32
 
 int MessageBox(HWND, LPCSTR text, LPCSTR caption, UINT) {
-    boxes.push_back({caption ? caption : "", text ? text : ""});
-    echoMessageBox(messageTexts(caption, text));
+    vantir::boxes.push_back({caption ? caption : "", text ? text : ""});
+    vantir::echoMessageBox(vantir::messageTexts(caption, text));
     return IDOK;
 }

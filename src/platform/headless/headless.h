@@ -13,6 +13,8 @@
 
 #include "platform/win32.h"
 
+namespace vantir {
+
 // Back to the state of a fresh process: no class, no window, empty queue and
 // timeline, no capture, no message boxes, tick count 0, client size as given.
 void headlessReset(int clientWidth = 512, int clientHeight = 480);
@@ -69,3 +71,5 @@ HeadlessState headlessState();
 // calls fail.
 void headlessFailDibSections(int count);
 void headlessFailCompatibleDCs(int count);
+
+}  // namespace vantir

@@ -3,6 +3,8 @@
 #include <charconv>
 #include <cstdint>
 
+namespace vantir {
+
 namespace {
 
 std::vector<std::string_view> splitWords(std::string_view line) {
@@ -180,3 +182,5 @@ ReplayParseResult parseReplayScript(std::string_view text) {
     result.ok = true;
     return result;
 }
+
+}  // namespace vantir

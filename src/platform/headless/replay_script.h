@@ -24,6 +24,8 @@
 
 #include "platform/win32.h"
 
+namespace vantir {
+
 constexpr int REPLAY_DEFAULT_CLIENT_WIDTH = 512;
 constexpr int REPLAY_DEFAULT_CLIENT_HEIGHT = 480;
 constexpr int REPLAY_MAX_CLIENT_SIDE = 4096;
@@ -55,3 +57,5 @@ struct ReplayParseResult {
 
 // Parses a whole script; stops at the first malformed line.
 ReplayParseResult parseReplayScript(std::string_view text);
+
+}  // namespace vantir

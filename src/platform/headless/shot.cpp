@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdio>
 
+namespace vantir {
+
 namespace {
 
 void put16(std::vector<std::uint8_t>& out, std::uint32_t v) {
@@ -74,3 +76,5 @@ std::vector<std::uint8_t> encodeShotBmp(const Shot& shot) {
     }
     return out;
 }
+
+}  // namespace vantir

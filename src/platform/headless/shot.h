@@ -7,6 +7,8 @@
 
 #include "platform/headless/headless.h"
 
+namespace vantir {
+
 // The top-left width x height pixels of the window image (clipped to it),
 // rows top to bottom.
 struct Shot {
@@ -24,3 +26,5 @@ std::string formatShotHash(std::uint64_t hash);
 // A standard BMP: 14-byte file header, 40-byte info header, 16 bits per pixel
 // BI_RGB, bottom-up rows padded to 4 bytes.
 std::vector<std::uint8_t> encodeShotBmp(const Shot& shot);
+
+}  // namespace vantir

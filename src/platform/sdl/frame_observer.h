@@ -4,6 +4,8 @@
 
 #include "platform/win32.h"
 
+namespace vantir {
+
 struct SdlFrameObserver {
     void (*tickRead)(DWORD tick);  // after every tick count read, with its answer
     void (*presentBegin)();        // around the window's framebuffer update of a present
@@ -11,3 +13,5 @@ struct SdlFrameObserver {
 };
 
 extern SdlFrameObserver sdlFrameObserver;
+
+}  // namespace vantir

@@ -24,6 +24,8 @@
 #include "platform/common/platform_core.h"
 #include "platform/sdl/frame_observer.h"
 
+namespace vantir {
+
 SdlFrameObserver sdlFrameObserver{};
 
 namespace {
@@ -322,23 +324,25 @@ InputResult backendNextInput(InputMessage* out, bool remove) {
     return INPUT_MESSAGE;
 }
 
+}  // namespace vantir
+
 // ---- Backend-specific calls ----------------------------------------------------
 
 DWORD GetTickCount() {
-    const DWORD tick = readPacedTick(pacedTicks, monotonicClock);
-    if (sdlFrameObserver.tickRead) sdlFrameObserver.tickRead(tick);
+    const DWORD tick = vantir::readPacedTick(vantir::pacedTicks, vantir::monotonicClock);
+    if (vantir::sdlFrameObserver.tickRead) vantir::sdlFrameObserver.tickRead(tick);
     return tick;
 }
 
 int MessageBox(HWND, LPCSTR text, LPCSTR caption, UINT) {
-    const MessageTexts box = messageTexts(caption, text);
-    echoMessageBox(box);
+    const vantir::MessageTexts box = vantir::messageTexts(caption, text);
+    vantir::echoMessageBox(box);
     const char* driver = SDL_WasInit(SDL_INIT_VIDEO) ? SDL_GetCurrentVideoDriver() : nullptr;
     const bool display = driver && std::strcmp(driver, "offscreen") != 0 && std::strcmp(driver, "dummy") != 0;
     if (!display) return IDOK;
     const std::string shown = box.english.empty() ? box.text : box.text + "\n" + box.english;
-    const Utf8LocaleForBox locale = useUtf8LocaleForBox();
+    const vantir::Utf8LocaleForBox locale = vantir::useUtf8LocaleForBox();
     SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, box.caption.c_str(), shown.c_str(), nullptr);
-    restoreLocale(locale);
+    vantir::restoreLocale(locale);
     return IDOK;
 }

@@ -149,6 +149,8 @@ EM_ASYNC_JS(void, webMessageBox, (const char* caption, const char* text, const c
 });
 // clang-format on
 
+namespace vantir {
+
 namespace {
 
 constexpr int INPUT_FIELDS = 5;
@@ -257,18 +259,20 @@ InputResult backendNextInput(InputMessage* out, bool remove) {
     return INPUT_MESSAGE;
 }
 
+}  // namespace vantir
+
 // ---- Backend-specific calls ------------------------------------------------
 
 DWORD GetTickCount() {
     // Milliseconds since the page started.
-    frameStartTick = readPacedTick(pacedTicks, pageClock);
-    frameStartMs = emscripten_get_now();
-    return frameStartTick;
+    vantir::frameStartTick = vantir::readPacedTick(vantir::pacedTicks, vantir::pageClock);
+    vantir::frameStartMs = emscripten_get_now();
+    return vantir::frameStartTick;
 }
 
 int MessageBox(HWND, LPCSTR text, LPCSTR caption, UINT) {
-    const MessageTexts box = messageTexts(caption, text);
-    echoMessageBox(box);  // the console
+    const vantir::MessageTexts box = vantir::messageTexts(caption, text);
+    vantir::echoMessageBox(box);  // the console
     webMessageBox(box.caption.c_str(), box.text.c_str(), box.english.c_str());
     return IDOK;
 }

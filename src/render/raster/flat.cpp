@@ -4,6 +4,8 @@
 
 #include "util/code_path.h"
 
+namespace vantir {
+
 namespace {
 
 void loadCorners(const ProjectedVertex* const* vertices, int n, FlatPoint* corners) {
@@ -54,3 +56,5 @@ void spanFlat(Rgb555* dst, std::int32_t count, std::int32_t colour) {
     for (std::int32_t i = 0; i < count / 2; ++i) std::memcpy(dst + 2 * i, &pattern, sizeof pattern);
     if (count > 0 && (count & 1)) dst[count - 1] = static_cast<Rgb555>(pixel);
 }
+
+}  // namespace vantir

@@ -7,6 +7,8 @@
 #include "render/primitive.h"
 #include "render/raster/polygon.h"
 
+namespace vantir {
+
 using FlatPoint = RasterPoint<0>;
 
 // colour: the Rgb555 value in the low 16 bits.
@@ -23,3 +25,5 @@ int clipFlatPolygon(const ProjectedVertex* const* vertices, FlatPoint* out, int 
 // Fills count pixels from dst: two pixels per 32-bit store of the colour
 // doubled, then one 16-bit store when count is odd. Nothing for count <= 0.
 void spanFlat(Rgb555* dst, std::int32_t count, std::int32_t colour);
+
+}  // namespace vantir

@@ -11,6 +11,8 @@
 #include "math/reciprocal.h"
 #include "render/raster/raster_target.h"
 
+namespace vantir {
+
 // A polygon point: whole-pixel x and y, and the family's interpolated values
 // (none for flat, red/green/blue for shaded, u/v for textured).
 template <int K>
@@ -421,3 +423,5 @@ bool allOnOneRow(const Vertex* const* corners, int n) {
         if (corners[i]->y != corners[0]->y) return false;
     return true;
 }
+
+}  // namespace vantir

@@ -4,6 +4,8 @@
 
 #include "video/back_buffer.h"
 
+namespace vantir {
+
 ClipRect clipRect = {0, 0, -1, -1};
 
 void setClipRect() {
@@ -21,3 +23,5 @@ bool fetchRasterTarget(RasterTarget* target) {
         target->pixels ? target->pixels + static_cast<std::ptrdiff_t>(target->stride) * (screenHeight() + 1) : nullptr;
     return target->pixels != nullptr && target->columns > 0 && target->rows > 0;
 }
+
+}  // namespace vantir

@@ -7,6 +7,8 @@
 
 #include "math/fixed.h"
 
+namespace vantir {
+
 // The drawing area, fixed once at start-up from the screen size.
 struct ClipRect {
     std::int32_t width;   // W, screen width in pixels
@@ -55,3 +57,5 @@ inline bool clampSpan(const RasterTarget& target, std::int32_t row, std::int32_t
     *count = right - left;
     return true;
 }
+
+}  // namespace vantir

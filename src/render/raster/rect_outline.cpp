@@ -6,6 +6,8 @@
 #include "render/raster/raster_target.h"
 #include "video/back_buffer.h"
 
+namespace vantir {
+
 namespace {
 
 // n pixels from dst: 32-bit stores of the colour doubled, then one 16-bit store.
@@ -49,3 +51,5 @@ void drawRectOutline(std::int32_t x, std::int32_t y, std::int32_t w, std::int32_
         if (right >= 0 && right <= W - 1) verticalRun(at(right, y0), c, static_cast<std::int32_t>(W), pixel);
     }
 }
+
+}  // namespace vantir

@@ -3,6 +3,8 @@
 #include "math/reciprocal.h"
 #include "util/code_path.h"
 
+namespace vantir {
+
 namespace {
 
 void loadCorners(const ProjectedVertex* const* vertices, const ColourRecord* const* colours, int n,
@@ -182,3 +184,5 @@ void spanShadedFast(Rgb555* dst, std::int32_t count, const ShadedColour& left, c
 void spanShadedAddFast(Rgb555* dst, std::int32_t count, const ShadedColour& left, const ShadedColour& right) {
     additiveSpan<ReciprocalDivide>(dst, count, left, right);
 }
+
+}  // namespace vantir

@@ -9,6 +9,8 @@
 #include "render/primitive.h"
 #include "render/raster/polygon.h"
 
+namespace vantir {
+
 // x, y and red, green, blue (0..255 at the corners).
 using ShadedPoint = RasterPoint<3>;
 // Red, green and blue edge accumulators, 24.8.
@@ -42,3 +44,5 @@ void spanShadedAdd(Rgb555* dst, std::int32_t count, const ShadedColour& left, co
 // take them when the code path is Fast.
 void spanShadedFast(Rgb555* dst, std::int32_t count, const ShadedColour& left, const ShadedColour& right);
 void spanShadedAddFast(Rgb555* dst, std::int32_t count, const ShadedColour& left, const ShadedColour& right);
+
+}  // namespace vantir

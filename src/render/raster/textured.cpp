@@ -12,6 +12,8 @@
 #define VANTIR_X86 0
 #endif
 
+namespace vantir {
+
 namespace {
 
 void loadCorners(const ProjectedVertex* const* vertices, const TexCoord* const* texCoords, int n,
@@ -607,3 +609,5 @@ void spanHalfFast(Rgb555* dst, std::int32_t count, std::int32_t uLeft, std::int3
                   std::int32_t vRight, const TextureAddressing& texture) {
     spanFast<HalfTexel>(dst, count, uLeft, vLeft, uRight, vRight, texture);
 }
+
+}  // namespace vantir

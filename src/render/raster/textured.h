@@ -11,6 +11,8 @@
 #include "render/primitive.h"
 #include "render/raster/polygon.h"
 
+namespace vantir {
+
 // x, y and u, v (TexCoord units: 256 = one texture width or height).
 using TexturedPoint = RasterPoint<2>;
 
@@ -85,3 +87,5 @@ void fillTexturedPolygon(const ProjectedVertex* const* vertices, const TexCoord*
 // points); returns the number of points written. Clipped u and v are whole.
 int clipTexturedPolygon(const ProjectedVertex* const* vertices, const TexCoord* const* texCoords,
                         TexturedPoint* out, int n);
+
+}  // namespace vantir

@@ -12,6 +12,8 @@
 #include "render/raster/textured.h"
 #include "support/raster.h"
 
+using namespace vantir;
+
 namespace {
 
 constexpr Rgb555 RED = 0x7c00;
