@@ -119,5 +119,6 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "libsdl2-2.0-0, libc6, libstdc++6")
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "libsdl2-dev, pkg-config, cmake")
-set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+# The .deb installs under /usr; the archive unpacks as bin/, lib/, share/...
+set(CPACK_PROJECT_CONFIG_FILE ${PROJECT_SOURCE_DIR}/cmake/cpack_options.cmake)
 include(CPack)
