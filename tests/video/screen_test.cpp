@@ -43,7 +43,7 @@ TEST_F(Screen, SurfacesTakeTheClientSizeWithAnEvenWidth) {
         releaseScreen();
         EXPECT_EQ(headlessState().liveGdiObjects, 0);
         EXPECT_EQ(backBufferPixels(), nullptr);
-        EXPECT_EQ(screenWidth() | screenHeight(), 0);
+        EXPECT_EQ((std::array{screenWidth(), screenHeight()}), (std::array{0, 0}));
     }
 }
 
@@ -72,13 +72,16 @@ TEST_F(Screen, PacingWaitsFromFrameStartToFrameStart) {
 
 // Any failed step of the start-up answers -1 and leaves nothing behind.
 TEST_F(Screen, FailuresLeaveNothingBehind) {
-    for (const auto inject : {+[] { failAllocationsAfter(0); }, +[] { headlessFailDibSections(1); },
-                              +[] { headlessFailCompatibleDCs(1); }}) {
+    const std::pair<const char*, void (*)()> failures[] = {{"allocation", [] { failAllocationsAfter(0); }},
+                                                           {"DIB section", [] { headlessFailDibSections(1); }},
+                                                           {"memory context", [] { headlessFailCompatibleDCs(1); }}};
+    for (const auto& [failing, inject] : failures) {
+        SCOPED_TRACE(failing);
         HWND window = createBareWindow(512, 480);
         inject();
         EXPECT_EQ(initScreen(window), -1);
         failAllocationsAfter(-1);
-        EXPECT_EQ(headlessState().liveGdiObjects + headlessState().heldDCs, 0);
+        EXPECT_EQ((std::array{headlessState().liveGdiObjects, headlessState().heldDCs}), (std::array{0, 0}));
         EXPECT_EQ(backBufferPixels(), nullptr);
         releaseScreen();
         resetShellState();
