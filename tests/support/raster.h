@@ -6,7 +6,9 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <iomanip>
 #include <memory>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -73,6 +75,21 @@ private:
     int height_;
     std::vector<Rgb555> memory_;
 };
+
+// Pixels as rows of hexadecimal values, and projected vertices as x, y, z
+// and clip, four to a line: the inputs of a reproducer.
+inline std::string describePixels(const Rgb555* pixels, int width, int height) {
+    std::ostringstream out;
+    out << std::hex << std::setfill('0');
+    for (int i = 0; i < width * height; ++i) out << std::setw(4) << pixels[i] << ((i + 1) % width ? " " : "\n");
+    return out.str();
+}
+inline std::string describeVertices(const ProjectedVertex* v, int count) {
+    std::ostringstream out;
+    for (int i = 0; i < count; ++i)
+        out << i << ": " << v[i].x << ", " << v[i].y << ", " << v[i].z << ", " << v[i].clip << (i % 4 == 3 ? "\n" : "  ");
+    return out.str() + "\n";
+}
 
 // FNV-1a 64 over pixels, to pin what was drawn.
 inline std::uint64_t hashPixels(const Rgb555* pixels, std::size_t count, std::uint64_t hash = 0xcbf29ce484222325ull) {
