@@ -22,7 +22,9 @@ trap 'rm -rf "$work"; rm -f "${partial[@]}"' EXIT
 for script in "$here"/*.replay; do
     name=$(basename "$script" .replay)
     mkdir -p "$work/$name/data" "$work/$name/out"
-    case $name in missing*) ;; *) cp "$top/data/tes256.bmp" "$work/$name/data/" ;; esac
+    # The data file the golden test gives the script, if any: CMakeLists.txt decides.
+    data=$(ctest --test-dir "$build" -N -V -R "^golden\.$name\$" | sed -n 's/.*"-DDATA_FILE=\([^"]*\)".*/\1/p')
+    [ -z "$data" ] || cp "$data" "$work/$name/data/"
     expected=$here/$name.expected
     partial+=("$expected.new")
     # The program's own messages (the missing texture's) only when the run fails.
