@@ -98,7 +98,7 @@ TEST_F(Ordering, AveragesDepthsPerVertexCount) {
         const Case& c = cases[row];
         SCOPED_TRACE(testing::Message() << "row " << row);
         resetList();
-        for (std::size_t i = 0; i < c.z.size(); ++i) vertex(static_cast<int>(i) + 1) = {10, 10, c.z[i], c.clipped == int(i) ? -1 : 0};
+        for (int i = 0; i < static_cast<int>(c.z.size()); ++i) vertex(i + 1) = {10, 10, c.z[i], c.clipped == i ? -1 : 0};
         Primitive* r = add(c.code, {1, 1, 2, 3, 4});
         sortPrimitives(list_);
         EXPECT_EQ(r->depth, c.depth);
