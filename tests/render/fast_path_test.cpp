@@ -1,9 +1,10 @@
 // Every fast routine against its reference, bit for bit, at every vector level
 // the processor offers: the reciprocal division over its whole range, the
-// clear fill, the spans, every polygon family on fixed-seed random input
-// (clipped, degenerate and huge coordinates included), and whole frames. A
-// case where the two differ prints its input; what the references draw on
-// random polygons and crowded frames is pinned trial by trial (support/pins.h).
+// clear fill, the spans and every polygon family on fixed-seed random input
+// (clipped, degenerate and huge coordinates included); the fast dispatch is
+// held to its reference in ordering_test.cpp. A case where the two differ
+// prints its input; what the references draw on random polygons is pinned
+// trial by trial (support/pins.h).
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -16,14 +17,11 @@
 #include <vector>
 
 #include "math/reciprocal.h"
-#include "render/display_list.h"
-#include "render/ordering.h"
 #include "render/raster/flat.h"
 #include "render/raster/shaded.h"
 #include "render/raster/textured.h"
 #include "support/pins.h"
 #include "support/raster.h"
-#include "support/shell.h"
 #include "util/code_path.h"
 #include "video/screen.h"
 
@@ -296,10 +294,10 @@ TEST_P(FastPolygons, MatchTheReferenceOnRandomPolygons) {
     TrialPins pins(std::string("polygons_") + familyName(GetParam()));
     TestTextures textures;
     std::mt19937 texelRandom(3);
-    textures.install(0, 5, 4, [&](int, int) { return static_cast<Rgb555>(texelRandom()); });
+    textures.install(5, 4, [&](int, int) { return static_cast<Rgb555>(texelRandom()); });
     comparePolygons(GetParam(), 1000u + static_cast<unsigned>(GetParam()), 100000, 64, 48, pins);
     TestTextures wide;
-    wide.install(0, 8, 8, [&](int, int) { return static_cast<Rgb555>(texelRandom()); });
+    wide.install(8, 8, [&](int, int) { return static_cast<Rgb555>(texelRandom()); });
     if (!HasFailure()) comparePolygons(GetParam(), 2000u + static_cast<unsigned>(GetParam()), 4000, 1100, 24, pins);
 }
 
@@ -307,56 +305,5 @@ INSTANTIATE_TEST_SUITE_P(EveryFamily, FastPolygons,
                          ::testing::Values(Family::Flat, Family::Shaded, Family::ShadedAdd, Family::Tex, Family::TexAdd,
                                            Family::TexHalf),
                          [](const ::testing::TestParamInfo<Family>& info) { return std::string(familyName(info.param)); });
-
-// A started demo on a bare window, shut down again whatever the test's outcome.
-class FastFrames : public ::testing::Test {
-protected:
-    void TearDown() override { resetShellState(); }
-    PathGuard guard_;
-    ScopedRunDirectory directory_;
-};
-
-// The demo's display list with random projected vertices of few depths, so
-// buckets hold long chains of polygons sharing some, all or none of their
-// corners: the fast dispatch may leave out only what is drawn over anyway.
-TEST_F(FastFrames, CrowdedDemoFramesMatchTheReference) {
-    ASSERT_EQ(startUp(createBareWindow(512, 480)), 0);
-    setClearColor(0x1234 >> 10, 0x1234 >> 5 & 31, 0x1234 & 31);
-    const std::size_t pixels = static_cast<std::size_t>(screenWidth()) * static_cast<std::size_t>(screenHeight() + 1);
-    const auto frame = [&](CodePath path, SimdLevel level) {
-        setCodePath(path);
-        setSimdLevel(level);
-        clearBackBuffer();
-        drawDisplayList();
-        return std::vector<Rgb555>(backBufferPixels(), backBufferPixels() + pixels);
-    };
-    const std::vector<SimdLevel> levels = simdLevels();
-    DisplayList* list = frameDisplayList();
-    TrialPins pins("crowded_frames");
-    std::mt19937 random(606);
-    for (int n = 0; n < 150; ++n) {
-        const std::int32_t spread = 1 + static_cast<std::int32_t>(random() % 40);
-        for (std::int32_t i = 0; i < 220; ++i) {
-            ProjectedVertex& v = list->projectedVertices[i];
-            v.x = static_cast<std::int32_t>(random() % static_cast<unsigned>(spread * 8)) + 200;
-            v.y = static_cast<std::int32_t>(random() % static_cast<unsigned>(spread * 8)) + 200;
-            v.z = static_cast<std::int32_t>(random() % 4);
-            v.clip = random() % 50 == 0 ? -1 : 0;
-        }
-        for (int k = 0; k < spread; ++k) {  // some corners coincide
-            const std::size_t a = random() % 220, b = random() % 220;
-            list->projectedVertices[a].x = list->projectedVertices[b].x;
-            list->projectedVertices[a].y = list->projectedVertices[b].y;
-        }
-        const auto input = [&] {
-            return "Crowded frame " + std::to_string(n) + ": the demo's display list on a screen cleared to 0x1234, " +
-                   "with the projected vertices (x, y, z, clip):\n" + describeVertices(list->projectedVertices, 220);
-        };
-        const SimdLevel level = levels[static_cast<std::size_t>(n) % levels.size()];
-        const std::vector<Rgb555> expected = frame(CodePath::Reference, SimdLevel::Scalar);
-        ASSERT_TRUE(frame(CodePath::Fast, level) == expected) << simdLevelName(level) << " differs on " << input();
-        if (!pins.check(hashPixels(expected.data(), expected.size()), input)) return;
-    }
-}
 
 }  // namespace

@@ -35,11 +35,12 @@ protected:
         for (int i = 0; i < COLOURS; ++i) list_->colourTable[i] = static_cast<Rgb555>(0x0400 * (i % 31) + 1);
         for (int i = 0; i < COLOURS; ++i) colourRecords_[i] = {i * 16, 255 - i * 16, 128, 0};
         for (int i = 0; i < TEX_COORDS; ++i) texCoords_[i] = {i * 37 - 200, i * 91 - 300, 0, 0};
-        textures_.install(0, 3, 3, [](int c, int r) { return static_cast<Rgb555>(0x1000 + r * 8 + c); });
-        textures_.install(1, 8, 1, [](int c, int r) { return static_cast<Rgb555>(c * 64 + r); });
+        textures_.install(3, 3, [](int c, int r) { return static_cast<Rgb555>(0x1000 + r * 8 + c); });
+        textures_.install(8, 1, [](int c, int r) { return static_cast<Rgb555>(c * 64 + r); });
     }
     void TearDown() override {
         setSpriteTable(nullptr, 0);
+        setCodePath(CodePath::Fast);
         releaseDisplayList();
     }
 
@@ -134,7 +135,7 @@ TEST_F(Ordering, CallbacksRunInTheirBucketSlotsFirst) {
 
 // Filing must not wrap: the back-face test decides by the exact cross product,
 // the near-limit mark is never filed, and a computed depth files by its full
-// 32-bit value plus the bias. Both dispatches draw what was filed.
+// 32-bit value plus the bias. What was filed is drawn.
 TEST_F(Ordering, FilesByExactCrossProductAndFullDepth) {
     struct Case {
         const char* what;
@@ -153,26 +154,22 @@ TEST_F(Ordering, FilesByExactCrossProductAndFullDepth) {
         {"average 36000, kept in 16 bits, brought within the table by its bias", 65536, 32768, 36000, false, -32000,
          -29536, 4000},
     };
-    for (CodePath path : {CodePath::Reference, CodePath::Fast}) {
-        setCodePath(path);
-        for (const Case& c : cases) {
-            SCOPED_TRACE(std::string(c.what) + (path == CodePath::Fast ? " (fast)" : " (reference)"));
-            TestScreen screen(64, 48);
-            resetList();
-            vertex(1) = {0, 0, c.z, c.nearLimit ? -1 : 0};
-            vertex(2) = {65536, 0, c.z, 0};
-            vertex(3) = {c.x2, c.y2, c.z, 0};
-            Primitive* r = add(PRIM_FLAT_TRI | PRIM_BACKFACE, {0, 1, 2, 3, 1});
-            r->bias = c.bias;
-            sortPrimitives(list_);
-            EXPECT_EQ(r->depth, c.stored);
-            for (int b = 0; b < ORDERING_TABLE_SIZE; ++b)
-                EXPECT_EQ(table_[b], b == c.bucket ? offsetOf(r) : PRIM_LINK_NONE) << "bucket " << b;
-            dispatchPrimitives(list_);
-            EXPECT_EQ(screen.countNot(0) > 0, c.bucket >= 0);
-        }
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TestScreen screen(64, 48);
+        resetList();
+        vertex(1) = {0, 0, c.z, c.nearLimit ? -1 : 0};
+        vertex(2) = {65536, 0, c.z, 0};
+        vertex(3) = {c.x2, c.y2, c.z, 0};
+        Primitive* r = add(PRIM_FLAT_TRI | PRIM_BACKFACE, {0, 1, 2, 3, 1});
+        r->bias = c.bias;
+        sortPrimitives(list_);
+        EXPECT_EQ(r->depth, c.stored);
+        for (int b = 0; b < ORDERING_TABLE_SIZE; ++b)
+            EXPECT_EQ(table_[b], b == c.bucket ? offsetOf(r) : PRIM_LINK_NONE) << "bucket " << b;
+        dispatchPrimitives(list_);
+        EXPECT_EQ(screen.countNot(0) > 0, c.bucket >= 0);
     }
-    setCodePath(CodePath::Fast);
 }
 
 // The fast dispatch leaves out a polygon that an opaque twin with the same
@@ -202,13 +199,13 @@ TEST_F(Ordering, FastDispatchTellsTwinsByEveryCorner) {
         }
         EXPECT_EQ(drawn[0], drawn[1]) << "codes " << records[0].first << " and " << records[1].first;
     }
-    setCodePath(CodePath::Fast);
 }
 
 // Random primitives of every code, on and far off screen, with hostile fields,
-// through the whole sort and dispatch: nothing outside the back buffer may
-// change, and what each list draws is pinned (how each code reaches its
-// rasterizer, depths, biases, back faces, sprites, records that name nothing).
+// through the whole sort and either dispatch: nothing outside the back buffer
+// may change, the fast dispatch draws what the reference does, and what each
+// list draws is pinned (how each code reaches its rasterizer, depths, biases,
+// back faces, sprites, records that name nothing).
 std::int32_t randomCoordinate(std::mt19937& rng, std::int32_t extent) {
     switch (rng() % 7) {
     case 0:
@@ -224,21 +221,9 @@ std::int32_t randomCoordinate(std::mt19937& rng, std::int32_t extent) {
     }
 }
 
-// A list's records as code word, bias and fields s0..s12, in the order made.
-std::string describeRecords(DisplayList* list) {
-    std::ostringstream out;
-    for (std::int32_t i = 0; i < list->primitiveCount; ++i) {
-        const Primitive* r = primitiveAtOffset(list, list->firstPrimitive + i * TRIANGLE_PRIMITIVE_BYTES);
-        out << "0x" << std::hex << r->codeWord << std::dec << ", " << r->bias << ",";
-        for (int k = 0; k < 13; ++k) out << " " << r->s[k];
-        out << "\n";
-    }
-    return out.str();
-}
-
 TEST_F(Ordering, NeverWritesOutsideTheBackBuffer) {
     constexpr int W = 64, H = 48;
-    TestScreen screen(W, H);
+    TestScreen reference(W, H), fast(W, H);  // drawn by either dispatch
     TrialPins pins("ordering_random_lists");
     const std::uint32_t codes[] = {PRIM_FLAT_TRI, PRIM_FLAT_QUAD, PRIM_TEX_TRI, PRIM_TEX_QUAD, PRIM_TEX_ADD_TRI,
                                    PRIM_TEX_ADD_QUAD, PRIM_TEX_HALF_TRI, PRIM_TEX_HALF_QUAD, PRIM_SHADED_TRI,
@@ -246,10 +231,9 @@ TEST_F(Ordering, NeverWritesOutsideTheBackBuffer) {
                                    PRIM_CALLBACK, 2, 19, 75, 0xff};
     SpriteEntry sprites[2] = {};  // kind 0 draws the placeholder outline
     sprites[1].kind = 1;          // and any other kind nothing
-    std::mt19937 rng(20240607);
     for (int trial = 0; trial < 6000; ++trial) {
+        std::mt19937 rng(20240607 + trial);  // each trial's list from its own seed, to be made again alone
         setSpriteTable(trial % 2 ? nullptr : sprites, 2);
-        screen.fill_all(0x1ce7);
         resetList();
         for (int i = 0; i < VERTICES; ++i)
             vertex(i) = {randomCoordinate(rng, W), randomCoordinate(rng, H), static_cast<std::int32_t>(rng() % 4200) - 50,
@@ -268,17 +252,22 @@ TEST_F(Ordering, NeverWritesOutsideTheBackBuffer) {
             r->bias = static_cast<std::int16_t>(rng() % 10 == 0 ? rng() : 0);
             if (r->codeWord == PRIM_CALLBACK) r->s[1] = 1;  // a handle of 65536 or more, which none has
         }
-        sortAndDraw();
+        for (TestScreen* screen : {&reference, &fast}) {
+            screen->fill_all(0x1ce7);
+            screen->bind();
+            setCodePath(screen == &fast ? CodePath::Fast : CodePath::Reference);
+            sortAndDraw();
+        }
         const auto input = [&] {
-            return "Trial " + std::to_string(trial) + " on a 64 x 48 screen filled with 0x1ce7, " +
-                   (trial % 2 ? "no sprite table" : "sprite entries of kind 0 and 1") +
-                   ", the Ordering fixture's colours, texture coordinates and textures.\nVertices (x, y, z, clip):\n" +
-                   describeVertices(list_->projectedVertices, VERTICES) + "Records (code word, bias, s0..s12):\n" +
-                   describeRecords(list_);
+            return "Trial " + std::to_string(trial) + ": the list made from mt19937 seeded " + std::to_string(20240607 + trial) +
+                   (trial % 2 ? ", no sprite table" : ", sprite entries of kind 0 and 1") + "\n";
         };
-        ASSERT_TRUE(screen.guardsIntact()) << "trial " << trial << "\n" << input();
-        ASSERT_TRUE(tableEmpty()) << "trial " << trial << "\n" << input();
-        if (!pins.check(hashPixels(screen.pixels(), W * H), input)) return;
+        ASSERT_TRUE(reference.guardsIntact()) << "the reference wrote outside the screen: " << input();
+        ASSERT_TRUE(fast.guardsIntact()) << "the fast dispatch wrote outside the screen: " << input();
+        ASSERT_TRUE(tableEmpty()) << input();
+        ASSERT_TRUE(std::equal(fast.pixels(), fast.pixels() + W * H, reference.pixels()))
+            << "the fast dispatch draws otherwise than the reference: " << input();
+        if (!pins.check(hashPixels(reference.pixels(), W * H), input)) return;
     }
 }
 

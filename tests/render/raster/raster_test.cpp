@@ -39,7 +39,7 @@ TEST(Rasterizers, FillTheWorkedTriangleCutAtTheEdgesAndNothingDegenerate) {
     EXPECT_TRUE(screen.guardsIntact());
     screen.fill_all(0);
     TestTextures textures;
-    textures.install(0, 1, 1, [](int, int) { return Rgb555{7}; });
+    textures.install(1, 1, [](int, int) { return Rgb555{7}; });
     const ProjectedVertex r0{1, 9, 0, 0}, r1{40, 9, 0, 0}, r2{10, 9, 0, 0}, r3{60, 9, 0, 0};
     const ColourRecord white{255, 255, 255, 0};
     const TexCoord t{0, 0, 0, 0};
