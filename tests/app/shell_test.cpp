@@ -20,10 +20,7 @@
 namespace {
 
 // What each frame saw, written by the frame hook.
-struct FrameRecord {
-    std::int32_t buttons, pressed, x, y, dx, dy;
-    CursorSlot startCursor;
-};
+struct FrameRecord { std::int32_t buttons, pressed, x, y, dx, dy; CursorSlot startCursor; };
 std::vector<FrameRecord> frames;
 
 void recordFrame() {
@@ -104,10 +101,7 @@ TEST_F(Shell, MessagesMoveThePositionAndButtonsCapture) {
     prepare();
     std::vector<std::pair<bool, std::int32_t>> seen;  // captured by the window, button bits: after each button
     const auto look = [&seen] {
-        headlessQueueCall([&seen] {
-            seen.emplace_back(headlessState().capture != nullptr && headlessState().capture == screenWindow(),
-                              mouse.buttons);
-        });
+        headlessQueueCall([&seen] { seen.emplace_back(headlessState().capture == screenWindow(), mouse.buttons); });
     };
     queue(WM_CHAR, 35, 38, 'a');
     headlessQueueIdle(1);
@@ -134,9 +128,7 @@ TEST_F(Shell, MessagesMoveThePositionAndButtonsCapture) {
 // One drag step turns x (tilt) by -dy and z by -dx, wrapped to a turn, then
 // clamped: x to -64..96, z to -64..64 (negative angles stored as 1024 - a).
 TEST(MouseRotation, OneStepWrapsThenClamps) {
-    struct Case {
-        std::int32_t x, z, dx, dy, newX, newZ;
-    };
+    struct Case { std::int32_t x, z, dx, dy, newX, newZ; };
     const Case cases[] = {
         {0, 0, 0, 0, 0, 0},          {96, 64, 0, 0, 96, 64},        {960, 960, 0, 0, 960, 960},
         {0, 0, -97, -97, 96, 64},    {0, 0, 65, 65, 960, 960},      {0, 0, -511, -511, 96, 64},

@@ -75,18 +75,16 @@ def canvas_frame(driver):
 def save_frame(name, pixels):
     """Rgb555 pixels, rows top to bottom, as a 16-bit top-down BMP in WORK_DIR; answers its path."""
     path = os.path.join(work, name.replace(" ", "_") + ".bmp")
-    header = b"BM" + struct.pack("<IIIiiiHHIIiiII", 54 + len(pixels), 0, 54, 40, WIDTH, -HEIGHT, 1, 16, 0, len(pixels),
-                                 0, 0, 0, 0)
-    open(path, "wb").write(header + pixels)
+    open(path, "wb").write(b"BM" + struct.pack("<IIIiiiHHIIiiII", 54 + len(pixels), 0, 54, 40, WIDTH, -HEIGHT, 1, 16,
+                                               0, len(pixels), 0, 0, 0, 0) + pixels)
     return path
 
 
 def saved(what, got, expected_image):
-    """Saves the canvas and a diff against the image it should equal; says where they are."""
+    """Saves the canvas and its differences from the image it should equal; says where they are."""
     canvas = save_frame(what, got)
-    diff = canvas[:-4] + "-diff.png"
-    subprocess.run(["compare", canvas, expected_image, diff], stderr=subprocess.DEVNULL)
-    return f"the canvas is {canvas}, its differences from {expected_image} are marked in {diff}"
+    subprocess.run(["compare", canvas, expected_image, canvas[:-4] + "-diff.png"], stderr=subprocess.DEVNULL)
+    return f"the canvas is {canvas}, its differences from {expected_image} are marked in {canvas[:-4]}-diff.png"
 
 
 def same_frame(what, got, want):
@@ -98,8 +96,8 @@ def same_frame(what, got, want):
 
 
 def golden_frame(what, got, name, shot):
-    check(fnv1a(got) == golden_hash(name, shot),
-          f"{what} is not the golden frame {shot}: " + saved(what, got, os.path.join(golden, "images", shot + ".png")))
+    if fnv1a(got) != golden_hash(name, shot):
+        fail(f"{what} is not the golden frame {shot}: " + saved(what, got, os.path.join(golden, "images", shot + ".png")))
 
 
 def stats(driver):

@@ -16,19 +16,17 @@ TEST(ReplayScript, ReadsEveryCommand) {
     EXPECT_EQ((std::array{r.script.clientWidth, r.script.clientHeight}), (std::array{320, 200}));
     const auto& c = r.script.commands;
     ASSERT_EQ(c.size(), 9u);
-    // Kind, message, line, position: char and close repeat the last position.
-    const std::tuple<int, UINT, int, LONG, LONG> messages[] = {
-        {ReplayCommand::MESSAGE, WM_MOUSEMOVE, 4, 10, -20}, {ReplayCommand::MESSAGE, WM_LBUTTONDOWN, 5, 1, 2},
-        {ReplayCommand::MESSAGE, WM_LBUTTONUP, 6, 3, 4},    {ReplayCommand::MESSAGE, WM_RBUTTONDOWN, 7, 5, 6},
-        {ReplayCommand::MESSAGE, WM_RBUTTONUP, 8, 7, 8},    {ReplayCommand::MESSAGE, WM_CHAR, 9, 7, 8},
-        {ReplayCommand::MESSAGE, WM_CLOSE, 10, 7, 8}};
-    for (int i = 0; i < 7; ++i)
-        EXPECT_EQ(std::tuple(int{c[i].kind}, c[i].message, c[i].line, c[i].x, c[i].y), messages[i]) << "command " << i;
+    // Message, line, position: char and close repeat the last position.
+    const std::tuple<UINT, int, LONG, LONG> messages[] = {
+        {WM_MOUSEMOVE, 4, 10, -20}, {WM_LBUTTONDOWN, 5, 1, 2}, {WM_LBUTTONUP, 6, 3, 4}, {WM_RBUTTONDOWN, 7, 5, 6},
+        {WM_RBUTTONUP, 8, 7, 8},    {WM_CHAR, 9, 7, 8},        {WM_CLOSE, 10, 7, 8}};
+    for (int i = 0; i < 7; ++i) {
+        EXPECT_EQ(c[i].kind, ReplayCommand::MESSAGE) << "command " << i;
+        EXPECT_EQ(std::tuple(c[i].message, c[i].line, c[i].x, c[i].y), messages[i]) << "command " << i;
+    }
     EXPECT_EQ(c[5].wParam, 27u);
-    EXPECT_EQ(c[7].kind, ReplayCommand::IDLE);
-    EXPECT_EQ(c[7].idleCount, 3);
-    EXPECT_EQ(c[8].kind, ReplayCommand::SHOT);
-    EXPECT_EQ(c[8].name, "still_1.a");
+    EXPECT_EQ(std::pair(c[7].kind, c[7].idleCount), std::pair(ReplayCommand::IDLE, 3));
+    EXPECT_EQ(std::pair(c[8].kind, c[8].name), std::pair(ReplayCommand::SHOT, std::string("still_1.a")));
     // Defaults: 512 x 480, and a character before any position carries 0, 0.
     for (const char* text : {"", "\n\n", "# only a comment", "   \t  \nchar 65"}) {
         const ReplayParseResult d = parseReplayScript(text);

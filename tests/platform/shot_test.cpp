@@ -8,17 +8,9 @@ namespace {
 
 using namespace bmptest;
 
-HeadlessWindowImage sampleImage() {
-    HeadlessWindowImage image;
-    image.width = 4;
-    image.height = 3;
-    for (int y = 0; y < 3; ++y)
-        for (int x = 0; x < 4; ++x) image.pixels.push_back(static_cast<std::uint16_t>(0x100 * y + x + 1));
-    return image;
-}
-
 TEST(Shot, BmpIsBottomUpWithPaddedRows) {
-    const Shot shot = takeShot(sampleImage(), 3, 2);  // 6 bytes a row, padded to 8
+    const HeadlessWindowImage image{4, 3, {0x001, 0x002, 0x003, 0x004, 0x101, 0x102, 0x103, 0x104, 0x201, 0x202, 0x203, 0x204}};
+    const Shot shot = takeShot(image, 3, 2);  // 6 bytes a row, padded to 8
     const std::vector<std::uint8_t> bmp = encodeShotBmp(shot);
     ASSERT_EQ(bmp.size(), 54u + 16u);
     // Fields of the header, then the pixels: the first stored row is the bottom one.

@@ -1,16 +1,15 @@
 // Every fast routine against its reference, bit for bit, at every vector level
 // the processor offers: the reciprocal division over its whole range, the
 // clear fill, the spans and every polygon family on fixed-seed random input
-// (clipped, degenerate and huge coordinates included); the fast dispatch is
-// held to its reference in ordering_test.cpp. A case where the two differ
-// prints its input; what the references draw on random polygons is pinned
-// trial by trial (support/pins.h).
+// (clipped, degenerate and huge coordinates included). A case where the two
+// differ prints its input; what the references draw is pinned trial by trial.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <array>
 #include <cstdint>
 #include <cstring>
+#include <iomanip>
 #include <random>
 #include <sstream>
 #include <string>
@@ -168,13 +167,7 @@ const char* familyName(Family f) {
     return std::array{"flat", "shaded", "shadedAdd", "tex", "texAdd", "texHalf"}[static_cast<int>(f)];
 }
 
-struct PolygonCase {
-    int corners;
-    ProjectedVertex v[4];
-    ColourRecord c[4];
-    TexCoord t[4];
-    std::int32_t colour;
-};
+struct PolygonCase { int corners; ProjectedVertex v[4]; ColourRecord c[4]; TexCoord t[4]; std::int32_t colour; };
 
 std::string describe(Family family, const PolygonCase& p, int width, int height) {
     std::ostringstream out;
@@ -233,6 +226,14 @@ void drawCase(Family family, const PolygonCase& p) {
         tex4[f - 3](v, v + 1, v + 2, v + 3, t, t + 1, t + 2, t + 3, 0);
     else
         tex3[f - 3](v, v + 1, v + 2, t, t + 1, t + 2, 0);
+}
+
+// Pixels as rows of hexadecimal values, for a reproducer.
+std::string describePixels(const Rgb555* pixels, int width, int height) {
+    std::ostringstream out;
+    out << std::hex << std::setfill('0');
+    for (int i = 0; i < width * height; ++i) out << std::setw(4) << pixels[i] << ((i + 1) % width ? " " : "\n");
+    return out.str();
 }
 
 // Draws each polygon on two screens, one per path, comparing them every batch;

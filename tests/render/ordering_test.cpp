@@ -77,13 +77,9 @@ protected:
 };
 
 TEST_F(Ordering, AveragesDepthsPerVertexCount) {
-    struct Case {
-        std::uint32_t code;
-        std::vector<int> z;  // of vertices 1, 2, ...: a sprite's s0 and every other record's s1.. name them
-        int clipped;         // index in z of a vertex at the near limit, or -1
-        std::int16_t depth;
-        bool filed;
-    };
+    // z: of vertices 1, 2, ..., which a sprite's s0 and every other record's s1.. name; clipped: the index in z of
+    // a vertex at the near limit, or -1.
+    struct Case { std::uint32_t code; std::vector<int> z; int clipped; std::int16_t depth; bool filed; };
     const Case cases[] = {
         {PRIM_FLAT_TRI, {10, 20, 30}, 1, PRIM_DEPTH_REJECTED, false},
         {PRIM_FLAT_TRI, {-1, -1, 0}, -1, 0, true},              // -2 / 3 truncates to 0
@@ -137,15 +133,9 @@ TEST_F(Ordering, CallbacksRunInTheirBucketSlotsFirst) {
 // the near-limit mark is never filed, and a computed depth files by its full
 // 32-bit value plus the bias. What was filed is drawn.
 TEST_F(Ordering, FilesByExactCrossProductAndFullDepth) {
-    struct Case {
-        const char* what;
-        int x2, y2;            // the third corner; the others are (0, 0) and (65536, 0)
-        std::int32_t z;        // every corner's depth
-        bool nearLimit;        // the first corner at the near limit
-        std::int16_t bias;
-        std::int16_t stored;   // the depth field afterwards
-        std::int32_t bucket;   // or -1: not filed
-    };
+    // The third corner (the others are (0, 0) and (65536, 0)), every corner's depth, the first corner at the near
+    // limit, the bias, the depth field afterwards and the bucket filed in, or -1.
+    struct Case { const char* what; int x2, y2; std::int32_t z; bool nearLimit; std::int16_t bias, stored, bucket; };
     const Case cases[] = {
         {"clockwise, cross 2^31", 65536, 32768, 50, false, 0, 50, 50},
         {"counter-clockwise, cross -2^31: depth not recomputed", 65536, -32768, 50, false, 0, 0, -1},

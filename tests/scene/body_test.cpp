@@ -65,12 +65,7 @@ TEST_F(BodyTest, ContactEndsWhenTheBodiesPartOrOneIsUnlinked) {
 }
 
 TEST_F(BodyTest, ProjectionGivesTheViewPositionScreenPointAndRadius) {
-    struct Case {
-        Vec4 at;
-        std::uint32_t flags;
-        std::int32_t radius;
-        Vec4 screen;  // (-7, -7) = left as it was
-    };
+    struct Case { Vec4 at; std::uint32_t flags; std::int32_t radius; Vec4 screen; };  // screen (-7, -7): left as it was
     const Case cases[] = {
         {{3, -2, 0, 0}, BODY_PROJECT, 10, {103, 78, 0, 0}},        {{6, -4, 256, 0}, BODY_PROJECT, 5, {103, 78, 0, 0}},
         {{3, -2, -255, 0}, BODY_PROJECT, 2560, {868, -432, 0, 0}}, {{3, -2, -256, 0}, BODY_PROJECT, -1, {-7, -7, 0, 0}},

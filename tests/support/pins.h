@@ -1,8 +1,8 @@
 // What fixed-seed random tests draw, pinned trial by trial: tests/pins/NAME.txt
 // holds one hash per trial, so that a change names the first trial that draws
 // otherwise and writes that trial's input to NAME-trial-N.txt in the working
-// directory. A deliberate change is pinned anew by running the tests with
-// VANTIR_RECORD_PINS=1 set, which writes the files instead of reading them.
+// directory. Running the tests with VANTIR_RECORD_PINS=1 set writes the files
+// instead of reading them: a deliberate change is pinned anew.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -17,8 +17,7 @@
 
 class TrialPins {
 public:
-    explicit TrialPins(const std::string& name)
-        : name_(name), path_(std::string(VANTIR_SOURCE_DIR) + "/tests/pins/" + name + ".txt") {
+    explicit TrialPins(const std::string& name) : name_(name), path_(VANTIR_SOURCE_DIR "/tests/pins/" + name + ".txt") {
         std::ifstream in(path_);
         for (std::uint64_t hash; in >> std::hex >> hash;) pinned_.push_back(hash);
     }
@@ -39,10 +38,9 @@ public:
         const std::size_t trial = hashes_.size();
         hashes_.push_back(hash);
         if (recording_ || (trial < pinned_.size() && pinned_[trial] == hash)) return true;
-        const std::filesystem::path file = std::filesystem::absolute(name_ + "-trial-" + std::to_string(trial) + ".txt");
+        const auto file = std::filesystem::absolute(name_ + "-trial-" + std::to_string(trial) + ".txt");
         std::ofstream(file) << input();
-        ADD_FAILURE() << name_ << ": trial " << trial << " draws otherwise than when recorded; its input is in "
-                      << file.string();
+        ADD_FAILURE() << name_ << ": trial " << trial << " draws otherwise than when recorded; its input is in " << file;
         failed_ = true;
         return false;
     }

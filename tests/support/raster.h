@@ -6,8 +6,6 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <iomanip>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -78,14 +76,6 @@ private:
     int height_;
     std::vector<Rgb555> memory_;
 };
-
-// Pixels as rows of hexadecimal values, for a reproducer.
-inline std::string describePixels(const Rgb555* pixels, int width, int height) {
-    std::ostringstream out;
-    out << std::hex << std::setfill('0');
-    for (int i = 0; i < width * height; ++i) out << std::setw(4) << pixels[i] << ((i + 1) % width ? " " : "\n");
-    return out.str();
-}
 
 // FNV-1a 64 over pixels, to pin what was drawn.
 inline std::uint64_t hashPixels(const Rgb555* pixels, std::size_t count, std::uint64_t hash = 0xcbf29ce484222325ull) {

@@ -1,12 +1,11 @@
 # Runs vantir-replay on SCRIPT in a fresh WORK_DIR, which holds data/ with
 # DATA_FILE when one is given, writing the shots to OUT_DIR, optionally under a
 # checker (CHECKER: a command and its options separated by '|', such as
-# valgrind's). Fails unless the tool exits 0 and either its shot lines are
-# those of EXPECTED and each shot is its image in IMAGES (golden frames: on a
-# mismatch the actual images stay in OUT_DIR; re-recording is
-# tests/golden/record.sh, a deliberate step), or, without EXPECTED, the run
-# ends with the shot LAST_SHOT (the whole script ran and the program left
-# through its close path, where the release sequence runs).
+# valgrind's). Fails unless the tool exits 0 and its shot lines are those of
+# EXPECTED, each shot being its image in IMAGES (golden frames: on a mismatch
+# the actual images stay in OUT_DIR; re-recording is tests/golden/record.sh, a
+# deliberate step), or, without EXPECTED, end with the shot LAST_SHOT (the
+# whole script ran and the program left through its close path).
 string(REPLACE "|" ";" CHECKER "${CHECKER}")
 file(REMOVE_RECURSE "${WORK_DIR}")
 file(MAKE_DIRECTORY "${WORK_DIR}/data")

@@ -3,6 +3,7 @@
 // conversion, refusal and run-length command.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cctype>
 #include <random>
 #include <string>
@@ -15,10 +16,7 @@ namespace {
 
 using namespace bmptest;
 
-struct Decoded {
-    int result = -2, widthShift = -1, heightShift = -1;
-    std::vector<Rgb555> texels;
-};
+struct Decoded { int result = -2, widthShift = -1, heightShift = -1; std::vector<Rgb555> texels; };
 
 // Checks the file, then decodes it into a block with a guard zone on each
 // side, so a write outside the image shows as a changed guard.
@@ -55,8 +53,7 @@ TEST(ParseBmpImage, RealFilesDecodeToTheColoursTheyHold) {
             while (std::isspace(ppm.at(pos))) ++pos;
             while (std::isdigit(ppm.at(pos))) f = f * 10 + (ppm[pos++] - '0');
         }
-        ASSERT_EQ(fields[0], 1 << d.widthShift) << name;
-        ASSERT_EQ(fields[1], 1 << d.heightShift) << name;
+        ASSERT_EQ((std::array{fields[0], fields[1]}), (std::array{1 << d.widthShift, 1 << d.heightShift})) << name;
         ASSERT_EQ(ppm.size() - pos - 1, 3 * d.texels.size()) << name;
         for (std::size_t i = 0; i < d.texels.size(); ++i) {
             const unsigned char* rgb = &ppm[pos + 1 + 3 * i];

@@ -2,6 +2,7 @@
 // leave the slot free, the doubled image and the scroll animation.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -20,11 +21,7 @@ using bmptest::paddedRows;
 
 namespace fs = std::filesystem;
 
-int usedSlots() {
-    int used = 0;
-    for (int id = 0; id < TEXTURE_SLOT_COUNT; ++id) used += textureTable[id] != nullptr;
-    return used;
-}
+long usedSlots() { return std::count_if(textureTable, textureTable + TEXTURE_SLOT_COUNT, [](Texture* t) { return t; }); }
 
 // Each test runs in a fresh directory of its own (files are looked up in the
 // working directory, as the program's "data" directory), with a fresh table.
