@@ -264,7 +264,8 @@ void comparePolygons(Family family, unsigned seed, int count, int width, int hei
         const std::vector<Rgb555> before(fast.pixels(), fast.pixels() + pixels + static_cast<std::size_t>(width));
         for (const PolygonCase& p : batch) draw(p, reference.pixels(), fast.pixels(), level);
         const auto input = [&] {
-            std::string text = "Batch " + std::to_string(done / BATCH) + ": the screen before it, then its polygons\n" +
+            std::string text = "Batch " + std::to_string(done / BATCH) + " (texture 0 as MatchTheReferenceOnRandomPolygons " +
+                               "installs it): the screen before it, then its polygons\n" +
                                describePixels(before.data(), width, height);
             for (const PolygonCase& p : batch) text += describe(family, p, width, height) + "\n";
             return text;

@@ -249,8 +249,8 @@ TEST_F(Ordering, NeverWritesOutsideTheBackBuffer) {
             sortAndDraw();
         }
         const auto input = [&] {
-            return "Trial " + std::to_string(trial) + ": the list made from mt19937 seeded " + std::to_string(20240607 + trial) +
-                   (trial % 2 ? ", no sprite table" : ", sprite entries of kind 0 and 1") + "\n";
+            return "Trial " + std::to_string(trial) + " of Ordering.NeverWritesOutsideTheBackBuffer: its list made from " +
+                   "mt19937 seeded " + std::to_string(20240607 + trial) + (trial % 2 ? ", no sprite table\n" : "\n");
         };
         ASSERT_TRUE(reference.guardsIntact()) << "the reference wrote outside the screen: " << input();
         ASSERT_TRUE(fast.guardsIntact()) << "the fast dispatch wrote outside the screen: " << input();
