@@ -40,7 +40,6 @@ TEST_F(DisplayListTest, FlagsChooseTheCodeAndTheFieldsWritten) {
                              {0, 1003, 1004, 1005, 113, 114, 115, 223, 224, 225, 35, 36, 37}};
     const Fields textured[] = {{5, 1000, 1001, 1002, 0, 0, 0, 220, 221, 222, 32, 33, 34},
                                {5, 1003, 1004, 1005, 0, 0, 0, 223, 224, 225, 35, 36, 37}};
-    // Flags, texture, the code word made, the triangles' fields.
     struct Case { std::uint32_t flags; int texture; std::uint32_t code; const Fields* triangles; };
     const Case cases[] = {{0x00, -1, 3, flat},        {0x10, -1, 19, flat},       {0x230, -1, 0x233, flat},
                           {0x40, -1, 67, shaded},     {0x250, -1, 0x253, shaded}, {0x00, 5, 11, textured},

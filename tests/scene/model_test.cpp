@@ -38,8 +38,8 @@ TEST_F(ModelTest, PartsAreAddedInOrderWithinCapacity) {
     EXPECT_EQ(addModelPart(slot, 0, 10, 0), 0);
     EXPECT_EQ(addModelPart(slot, 10, 20, 1), 1);
     EXPECT_EQ(addModelPart(slot, 1499, 2, 0), -1);  // past row 0's 1500 records
-    for (const auto& bad : {std::array{1, 0, 1}, {-1, 0, 1}, {slot, -1, 1}, {slot, 0, -1}})
-        EXPECT_EQ(addModelPart(bad[0], bad[1], bad[2], 0), -1) << bad[0] << " " << bad[1] << " " << bad[2];
+    for (const auto& [badSlot, first, count] : {std::array{1, 0, 1}, {-1, 0, 1}, {slot, -1, 1}, {slot, 0, -1}})
+        EXPECT_EQ(addModelPart(badSlot, first, count, 0), -1) << badSlot << " " << first << " " << count;
     EXPECT_EQ(addModelPart(slot, 1500, 0, 2), 2);  // an empty part, right at the row's end
     EXPECT_EQ(addModelPart(slot, 35, 1, 0), -1);  // capacity 3
     EXPECT_EQ((std::array{modelPartCapacity(slot), modelPartCapacity(slot + 1)}), (std::array{3, 0}));

@@ -26,17 +26,18 @@ protected:
 };
 
 TEST_F(Screen, SurfacesTakeTheClientSizeWithAnEvenWidth) {
-    for (const auto& c : {std::array{512, 480, 512, 479}, {513, 480, 512, 479}, {2, 2, 2, 1}, {641, 101, 640, 100}}) {
-        SCOPED_TRACE(std::to_string(c[0]) + "x" + std::to_string(c[1]));
-        startScreen(c[0], c[1]);
-        EXPECT_EQ((std::array{screenWidth(), screenHeight()}), (std::array{c[2], c[3]}));
+    for (const auto& [clientWidth, clientHeight, width, height] :
+         {std::array{512, 480, 512, 479}, {513, 480, 512, 479}, {2, 2, 2, 1}, {641, 101, 640, 100}}) {
+        SCOPED_TRACE(std::to_string(clientWidth) + "x" + std::to_string(clientHeight));
+        startScreen(clientWidth, clientHeight);
+        EXPECT_EQ((std::array{screenWidth(), screenHeight()}), (std::array{width, height}));
         ASSERT_NE(screenSurfaces(), nullptr);
         EXPECT_EQ(backBufferPixels(), screenSurfaces()[0].pixels);
         EXPECT_EQ(headlessState().liveGdiObjects, 4);  // two surfaces: two contexts, two bitmaps
         EXPECT_EQ(setScreenDepth(16), 0);              // already 16: nothing recreated
         EXPECT_EQ(backBufferPixels(), screenSurfaces()[0].pixels);
         // A surface made again on the current slot is drawn into at once.
-        EXPECT_EQ(createSurface(nullptr, 0, c[2], c[3] + 1, 16), 0);
+        EXPECT_EQ(createSurface(nullptr, 0, width, height + 1, 16), 0);
         EXPECT_EQ(backBufferPixels(), screenSurfaces()[0].pixels);
         releaseScreen();
         EXPECT_EQ(headlessState().liveGdiObjects, 0);
