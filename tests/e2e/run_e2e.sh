@@ -88,7 +88,10 @@ wait_exit() {  # expects exit code 0
 
 shot() { import -window "$id" "$1" 2>/dev/null || fail "cannot take a screenshot of window $id"; }
 pixel() { convert "$1" -format "%[fx:int(255*p{$2,$3}.r)],%[fx:int(255*p{$2,$3}.g)],%[fx:int(255*p{$2,$3}.b)]" info:; }
-differs() { [ "$(compare -metric AE "$1" "$2" null: 2>&1 | cut -d' ' -f1)" != 0 ]; }
+differs() {  # compare's status: 0 the same, 1 different, anything else it could not compare
+    compare -metric AE "$1" "$2" null: 2>/dev/null
+    case $? in 0) return 1 ;; 1) return 0 ;; *) fail "compare could not read $1 and $2" ;; esac
+}
 geometry() { eval "$(xdotool getwindowgeometry --shell "$id")"; }
 
 # The first frame shows once points near the client's edges, outside the
@@ -113,6 +116,7 @@ settle() {
         differs "$1" "$1.next.png" || { rm -f "$1.next.png"; return; }
         mv "$1.next.png" "$1"
     done
+    fail "the picture did not settle: shots 0.2 s apart still differed after 5 s ($1)"
 }
 
 drag() {  # button, dx, dy: press in the middle, move in five steps, release

@@ -13,7 +13,7 @@ gallery's page, its opening view held by a typed P and view 7 chosen by a
 typed 7 (each equal to the replay tool's frame of the same keys), and Escape.
 The page's frame period is printed, not judged. Server and browser always stop.
 """
-import base64, os, shutil, socket, subprocess, sys, tempfile, time
+import base64, os, shutil, socket, struct, subprocess, sys, tempfile, time
 
 from selenium import webdriver
 from selenium.webdriver.chrome.service import Service
@@ -75,11 +75,32 @@ def canvas_frame(driver):
     return base64.b64decode(encoded)
 
 
+def save_frame(name, pixels):
+    """Rgb555 pixels, rows top to bottom, as a 16-bit top-down BMP in WORK_DIR; answers its path."""
+    path = os.path.join(work, name.replace(" ", "_") + ".bmp")
+    open(path, "wb").write(b"BM" + struct.pack("<IIIiiiHHIIiiII", 54 + len(pixels), 0, 54, 40, WIDTH, -HEIGHT, 1, 16,
+                                               0, len(pixels), 0, 0, 0, 0) + pixels)
+    return path
+
+
+def saved(what, got, expected_image):
+    """Saves the canvas and its differences from the image it should equal; says where they are."""
+    canvas = save_frame(what, got)
+    subprocess.run(["compare", canvas, expected_image, canvas[:-4] + "-diff.png"], stderr=subprocess.DEVNULL)
+    return f"the canvas is {canvas}, its differences from {expected_image} are marked in {canvas[:-4]}-diff.png"
+
+
 def same_frame(what, got, want):
     if got != want:
         diff = [i // 2 for i in range(0, len(want), 2) if got[i:i + 2] != want[i:i + 2]]
-        fail(f"{what}: {len(diff)} pixels differ, the first at ({diff[0] % WIDTH}, {diff[0] // WIDTH})")
+        fail(f"{what}: {len(diff)} pixels differ, the first at ({diff[0] % WIDTH}, {diff[0] // WIDTH}); "
+             + saved(what, got, save_frame(what + " expected", want)))
     print(f"e2e[web]: {what}: every pixel equal ({fnv1a(got)})")
+
+
+def golden_frame(what, got, name, shot):
+    if fnv1a(got) != golden_hash(name, shot):
+        fail(f"{what} is not the golden frame {shot}: " + saved(what, got, os.path.join(golden, "images", shot + ".png")))
 
 
 def stats(driver):
@@ -130,6 +151,7 @@ with socket.socket() as sock:
     port = sock.getsockname()[1]
 server = subprocess.Popen([sys.executable, "-m", "http.server", str(port), "--bind", "127.0.0.1"], cwd=web_dir,
                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+wait_for("the server to listen", lambda: server.poll() is None and socket.socket().connect_ex(("127.0.0.1", port)) == 0)
 options = webdriver.ChromeOptions()
 profile = tempfile.mkdtemp(prefix="vantir-chromium-")
 for flag in ("headless no-sandbox disable-gpu disable-quic no-first-run disable-background-networking "
@@ -150,7 +172,7 @@ try:
     still = canvas_frame(driver)
     same_frame("still frame against the replay", still, replay_frame(open(os.path.join(golden, "still.replay")).read(),
                                                                        "still"))
-    check(fnv1a(still) == golden_hash("still", "still"), "the still frame's hash is not the golden one")
+    golden_frame("the still frame", still, "still", "still")
 
     # 2. Drags and Escape.
     press, down30, clamped = (300, 300), (300, 330), (570, 490)  # (570, 490) lies past the right and bottom edges
@@ -161,8 +183,7 @@ try:
     wait_frames(driver, 2)  # the last move is latched before the release
     pointer(driver, [down30], scale, origin, release=MouseButton.LEFT)
     wait_frames(driver)
-    check(fnv1a(canvas_frame(driver)) == golden_hash("drag_left", "down30"),
-          "a left drag of 30 pixels down does not give the golden frame")
+    golden_frame("a left drag of 30 pixels down", canvas_frame(driver), "drag_left", "down30")
     print("e2e[web]: left drag 30 pixels down: the golden frame")
     hover(driver, press, scale, origin)
     pointer(driver, [press] + steps(press, clamped, 12), scale, origin, MouseButton.LEFT, MouseButton.LEFT)
@@ -194,8 +215,7 @@ try:
     check(any(english in e["message"] for e in driver.get_log("browser")), "the message did not reach the console")
     driver.find_element(By.ID, "message-ok").click()
     wait_frames(driver)
-    check(fnv1a(canvas_frame(driver)) == golden_hash("missing_texture", "missing_texture"),
-          "the frame without the texture is not the golden one")
+    golden_frame("the frame without the texture", canvas_frame(driver), "missing_texture", "missing_texture")
     print(f"e2e[web]: missing texture: {text} / {english}, then the golden frame")
 
     # 4. The gallery: typed keys hold its views still, and the page's frames

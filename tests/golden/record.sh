@@ -22,9 +22,12 @@ trap 'rm -rf "$work"; rm -f "${partial[@]}"' EXIT
 for script in "$here"/*.replay; do
     name=$(basename "$script" .replay)
     mkdir -p "$work/$name/data" "$work/$name/out"
-    case $name in missing*) ;; *) cp "$top"/data/*.bmp "$work/$name/data/" ;; esac
-    program=demo
-    case $name in *gallery*) program=gallery ;; esac
+    # What the golden test gives the script, as CMakeLists.txt decides: the
+    # textures' folder, if any, and the program.
+    command=$(ctest --test-dir "$build" -N -V -R "^golden\.$name\$")
+    data=$(sed -n 's/.*"-DDATA_DIR=\([^"]*\)".*/\1/p' <<<"$command")
+    program=$(sed -n 's/.*"-DPROGRAM=\([^"]*\)".*/\1/p' <<<"$command")
+    [ -z "$data" ] || cp "$data"/*.bmp "$work/$name/data/"
     expected=$here/$name.expected
     partial+=("$expected.new")
     # The program's own messages (the missing texture's) only when the run fails.

@@ -13,12 +13,14 @@ namespace {
 
 TEST(Cp932ToUtf8, ConvertsTextsAndMarksDamagedBytes) {
     std::string longText, longUtf8;  // past the converter's buffer
-    for (int i = 0; i < 300; ++i) longText += "\x89\xe6", longUtf8 += "\xe7\x94\xbb";
+    for (int i = 0; i < 300; ++i) longText += "\x89\xe6";
+    for (int i = 0; i < 300; ++i) longUtf8 += "\xe7\x94\xbb";
     const std::pair<std::string, std::string> cases[] = {
         {"Error", "Error"}, {"", ""}, {"\x89\xe6\x96\xca", "\xe7\x94\xbb\xe9\x9d\xa2"},
         {"\x83\x74\x83\x40[a]", "\xe3\x83\x95\xe3\x82\xa1[a]"}, {"a\x82", "a\xef\xbf\xbd"},
         {"\x82\x20z", "\xef\xbf\xbd z"}, {longText, longUtf8}};
-    for (const auto& [cp932, utf8] : cases) EXPECT_EQ(cp932ToUtf8(cp932), utf8) << cp932;
+    for (std::size_t row = 0; row < std::size(cases); ++row)
+        EXPECT_EQ(cp932ToUtf8(cases[row].first), cases[row].second) << "row " << row;
 }
 
 // Every message text of the program has its English line, its number or
@@ -32,7 +34,8 @@ TEST(EnglishMessageLine, TranslatesTheProgramsTextsOnly) {
         {alloc, "Could not allocate -64 bytes of memory."}, {missing, "File [tes256.bmp] not found."},
         {MSG_SURFACE_FAILED, "Could not create the screen buffers."}, {"Error", ""}, {cut, ""},
         {"x\x82\xcc\x97\xcc\x88\xe6", ""}};
-    for (const auto& [cp932, english] : cases) EXPECT_EQ(englishMessageLine(cp932ToUtf8(cp932)), english) << english;
+    for (std::size_t row = 0; row < std::size(cases); ++row)
+        EXPECT_EQ(englishMessageLine(cp932ToUtf8(cases[row].first)), cases[row].second) << "row " << row;
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <string>
 #include <tuple>
 #include <utility>
@@ -15,29 +17,27 @@ TEST(ReplayScript, ReadsEveryCommand) {
         "# a comment\nclient 320 200\n\n  move 10 -20   # trailing comment\r\nldown 1 2\nlup 3 4\nrdown 5 6\n"
         "rup 7 8\nchar 27\nclose\nidle 3\nshot still_1.a\n");
     ASSERT_TRUE(r.ok) << r.errorLine << ": " << r.error;
-    EXPECT_EQ(r.script.clientWidth * 1000 + r.script.clientHeight, 320200);
+    EXPECT_EQ((std::array{r.script.clientWidth, r.script.clientHeight}), (std::array{320, 200}));
     const auto& c = r.script.commands;
     ASSERT_EQ(c.size(), 9u);
-    const UINT messages[] = {WM_MOUSEMOVE, WM_LBUTTONDOWN, WM_LBUTTONUP, WM_RBUTTONDOWN, WM_RBUTTONUP, WM_CHAR, WM_CLOSE};
-    const int xs[] = {10, 1, 3, 5, 7, 7, 7}, ys[] = {-20, 2, 4, 6, 8, 8, 8};  // char and close repeat the last
+    // Message, line, position: char and close repeat the last position.
+    const std::tuple<UINT, int, LONG, LONG> messages[] = {
+        {WM_MOUSEMOVE, 4, 10, -20}, {WM_LBUTTONDOWN, 5, 1, 2}, {WM_LBUTTONUP, 6, 3, 4}, {WM_RBUTTONDOWN, 7, 5, 6},
+        {WM_RBUTTONUP, 8, 7, 8},    {WM_CHAR, 9, 7, 8},        {WM_CLOSE, 10, 7, 8}};
     for (int i = 0; i < 7; ++i) {
-        EXPECT_EQ(c[i].kind, ReplayCommand::MESSAGE) << i;
-        EXPECT_EQ(c[i].message, messages[i]) << i;
-        EXPECT_EQ(c[i].line, i + 4) << i;
-        EXPECT_EQ(c[i].x, xs[i]) << i;
-        EXPECT_EQ(c[i].y, ys[i]) << i;
+        EXPECT_EQ(c[i].kind, ReplayCommand::MESSAGE) << "command " << i;
+        EXPECT_EQ(std::tuple(c[i].message, c[i].line, c[i].x, c[i].y), messages[i]) << "command " << i;
     }
     EXPECT_EQ(c[5].wParam, 27u);
-    EXPECT_EQ(c[7].kind, ReplayCommand::IDLE);
-    EXPECT_EQ(c[7].idleCount, 3);
-    EXPECT_EQ(c[8].kind, ReplayCommand::SHOT);
-    EXPECT_EQ(c[8].name, "still_1.a");
+    EXPECT_EQ(std::pair(c[7].kind, c[7].idleCount), std::pair(ReplayCommand::IDLE, 3));
+    EXPECT_EQ(std::pair(c[8].kind, c[8].name), std::pair(ReplayCommand::SHOT, std::string("still_1.a")));
     // Defaults: 512 x 480, and a character before any position carries 0, 0.
     for (const char* text : {"", "\n\n", "# only a comment", "   \t  \nchar 65"}) {
         const ReplayParseResult d = parseReplayScript(text);
         ASSERT_TRUE(d.ok) << text;
-        EXPECT_EQ(d.script.clientWidth * 1000 + d.script.clientHeight, 512480);
-        for (const ReplayCommand& command : d.script.commands) EXPECT_EQ(command.x | command.y, 0);
+        EXPECT_EQ((std::array{d.script.clientWidth, d.script.clientHeight}), (std::array{512, 480})) << text;
+        for (const ReplayCommand& command : d.script.commands)
+            EXPECT_EQ((std::array{command.x, command.y}), (std::array<LONG, 2>{0, 0})) << text;
     }
     EXPECT_TRUE(parseReplayScript("client 2 2\nmove -2147483648 2147483647\nidle 0\nchar 0").ok);
     EXPECT_TRUE(parseReplayScript("client 4096 4096").ok);
@@ -60,21 +60,32 @@ TEST(ReplayScript, ReadsKeys) {
     }
 }
 
-TEST(ReplayScript, MalformedLinesAreReportedWithTheirNumber) {
-    const std::pair<std::string, int> cases[] = {
-        {"jump 1 2", 1}, {"idle 1\nclient 100 100", 2}, {"client 100 100\nclient 100 100", 2}, {"client 0 100", 1},
-        {"client 4097 100", 1}, {"client 1 100", 1} /* no column */, {"client 100", 1}, {"client 100 100 100", 1}, {"move 1", 1}, {"move 1 2 3", 1},
-        {"move x 2", 1}, {"move 1.5 2", 1}, {"move +1 2", 1}, {"move 2147483648 0", 1}, {"move -2147483649 0", 1},
-        {"char 256", 1}, {"char -1", 1}, {"char a", 1}, {"char", 1}, {"close now", 1}, {"idle -1", 1},
-        {"idle 1000001", 1}, {"idle", 1}, {"\n\n\nidle 99999999999999999999999", 4}, {"idle 1\nshot", 2}, {"idle 1\nshot a b", 2},
-        {"idle 1\nshot ../escape", 2}, {"idle 1\nshot .hidden", 2}, {"idle 1\nshot a/b", 2},
-        {"idle 1\nshot " + std::string(70, '0'), 2},
-        {"MOVE 1 2", 1}, {"ldown 1 2\tlup 3 4", 1}, {std::string("idle 1\0002", 8), 1}};
-    for (const auto& [text, line] : cases) {
-        const ReplayParseResult r = parseReplayScript(text);
-        EXPECT_FALSE(r.ok) << text;
-        EXPECT_EQ(r.errorLine, line) << text;
-        EXPECT_FALSE(r.error.empty()) << text;
+// Each script's fault is on its last line: the error names that line and
+// says what is wrong with it.
+TEST(ReplayScript, MalformedLinesAreReportedWithTheirNumberAndReason) {
+    const std::pair<std::string, std::vector<std::string>> cases[] = {
+        {"unknown command '", {"jump 1 2", "MOVE 1 2"}},
+        {"client must come once, before any other command", {"idle 1\nclient 100 100", "client 2 2\nclient 2 2"}},
+        {"client needs a width and a height, each 1 to 4096",
+         {"client 0 100", "client 4097 100", "client 100", "client 100 100 100"}},
+        {"client 1 100 leaves the back buffer no column", {"client 1 100"}},
+        {"move needs two 32-bit integer coordinates",
+         {"move 1", "move 1 2 3", "move x 2", "move 1.5 2", "move +1 2", "move 2147483648 0", "move -2147483649 0"}},
+        {"ldown needs two 32-bit integer coordinates", {"ldown 1 2\tlup 3 4"}},
+        {"char needs a character code 0 to 255", {"char 256", "char -1", "char a", "char"}},
+        {"close takes no arguments", {"close now"}},
+        {"idle needs a count 0 to 1000000",
+         {"idle -1", "idle 1000001", "idle", "\n\n\nidle 99999999999999999999999", std::string("idle 1\0002", 8)}},
+        {"shot needs one name", {"idle 1\nshot", "idle 1\nshot a b", "idle 1\nshot ../escape", "idle 1\nshot .hidden",
+                                  "idle 1\nshot a/b", "idle 1\nshot " + std::string(70, '0')}},
+    };
+    for (const auto& [reason, texts] : cases) {
+        for (const std::string& text : texts) {
+            const ReplayParseResult r = parseReplayScript(text);
+            EXPECT_FALSE(r.ok) << text;
+            EXPECT_EQ(r.errorLine, 1 + std::count(text.begin(), text.end(), '\n')) << text;
+            EXPECT_EQ(r.error.substr(0, reason.size()), reason) << text;
+        }
     }
 }
 

@@ -30,39 +30,35 @@ protected:
 };
 
 // Flags choose the code (textured when a texture is given) and how many
-// colour fields each triangle takes; indices are offset by the bases and
-// wrap to 16 bits, missing lists leave their fields zero.
+// colour fields each triangle takes; indices are offset by the bases (vertices
+// 1000, texture coordinates 200, colours 100, extras 2), missing lists leave
+// their fields zero, and sums wrap to 16 bits.
 TEST_F(DisplayListTest, FlagsChooseTheCodeAndTheFieldsWritten) {
-    const int cases[][4] = {{0x00, -1, 3, 1},  {0x10, -1, 19, 1}, {0x30, -1, 51, 1}, {0x40, -1, 67, 3}, {0x50, -1, 83, 3},
-                            {0x00, 5, 11, 0},  {0x10, 5, 27, 0},  {0x30, 5, 59, 0},  {0x40, 5, 75, 0},  {0x50, 5, 91, 0}};
+    // s0 texture, s1-s3 vertices, s4-s6 colours, s7-s9 texture coordinates, s10-s12 extras, s13 unused
+    using Fields = std::array<std::int16_t, 14>;
+    const Fields flat[] = {{0, 1000, 1001, 1002, 110, 0, 0, 220, 221, 222, 32, 33, 34},
+                           {0, 1003, 1004, 1005, 111, 0, 0, 223, 224, 225, 35, 36, 37}};
+    const Fields shaded[] = {{0, 1000, 1001, 1002, 110, 111, 112, 220, 221, 222, 32, 33, 34},
+                             {0, 1003, 1004, 1005, 113, 114, 115, 223, 224, 225, 35, 36, 37}};
+    const Fields textured[] = {{5, 1000, 1001, 1002, 0, 0, 0, 220, 221, 222, 32, 33, 34},
+                               {5, 1003, 1004, 1005, 0, 0, 0, 223, 224, 225, 35, 36, 37}};
+    struct Case { std::uint32_t flags; int texture; std::uint32_t code; const Fields* triangles; };
+    const Case cases[] = {{0x00, -1, 3, flat},        {0x10, -1, 19, flat},       {0x230, -1, 0x233, flat},
+                          {0x40, -1, 67, shaded},     {0x250, -1, 0x253, shaded}, {0x00, 5, 11, textured},
+                          {0x210, 5, 0x21b, textured}, {0x30, 5, 59, textured},    {0x40, 5, 75, textured},
+                          {0x50, 5, 91, textured}};
     const std::int16_t vertices[] = {0, 1, 2, 3, 4, 5}, texCoords[] = {20, 21, 22, 23, 24, 25},
                        colourList[] = {10, 11, 12, 13, 14, 15}, extras[] = {30, 31, 32, 33, 34, 35};
-    for (const auto& c : cases) {
-        for (std::uint32_t backface : {0u, PRIM_BACKFACE}) {
-            const std::uint32_t flags = static_cast<std::uint32_t>(c[0]) | backface;
-            releaseDisplayList();
-            ASSERT_EQ(initDisplayList(), 0);
-            list = currentDisplayList();
-            ASSERT_EQ(addTriangles(1000, 200, 100, 2, vertices, texCoords, colourList, extras, c[1], 2, flags), 2);
-            for (int t = 0; t < 2; ++t) {
-                const Primitive* r = record(t);
-                EXPECT_EQ(r->codeWord, flags | static_cast<std::uint32_t>(c[2])) << flags;
-                EXPECT_EQ(r->s[0], c[1] == -1 ? 0 : c[1]);
-                for (int k = 0; k < 3; ++k) {
-                    EXPECT_EQ(r->s[4 + k], k < c[3] ? 100 + colourList[t * c[3] + k] : 0) << flags << " " << t << " " << k;
-                    EXPECT_EQ(r->s[1 + k], 1000 + vertices[3 * t + k]);
-                    EXPECT_EQ(r->s[7 + k], 200 + texCoords[3 * t + k]);
-                    EXPECT_EQ(r->s[10 + k], 2 + extras[3 * t + k]);
-                }
-            }
-        }
+    for (int row = 0; row < static_cast<int>(std::size(cases)); ++row) {
+        const Case& c = cases[row];
+        ASSERT_EQ(addTriangles(1000, 200, 100, 2, vertices, texCoords, colourList, extras, c.texture, 2, c.flags), 2);
+        for (int t = 0; t < 2; ++t)
+            EXPECT_EQ(std::pair(record(2 * row + t)->codeWord, std::to_array(record(2 * row + t)->s)),
+                      std::pair(c.code, c.triangles[t])) << "row " << row << ", triangle " << t;
     }
     const std::int16_t wrapping[] = {1, 2, -1};
     ASSERT_EQ(addTriangles(32767, 7, 7, 7, wrapping, nullptr, nullptr, nullptr, 0x12345, 1, 0x40), 1);
-    const Primitive* r = record(2);  // after the last case's two
-    EXPECT_EQ(r->s[0], 0x2345);
-    EXPECT_EQ(r->s[1] * 1 + r->s[2] * 3 + r->s[3] * 9, -32768 - 3 * 32767 + 9 * 32766);
-    for (int k = 4; k < 13; ++k) EXPECT_EQ(r->s[k], 0) << k;
+    EXPECT_EQ(std::to_array(record(20)->s), (Fields{0x2345, -32768, -32767, 32766}));  // after the cases' 20
 }
 
 // Rows append within their capacity; a batch that does not fit appends
@@ -74,12 +70,12 @@ TEST_F(DisplayListTest, RowsAppendWithinTheirCapacity) {
     EXPECT_EQ(sourceVertexBase(), vertices);
     EXPECT_EQ(appendVertices(1, input), 0);  // the count before the call
     EXPECT_EQ(appendVertices(3, input), 1);
-    EXPECT_EQ(vertices[3].x + vertices[3].w, 21);
+    EXPECT_EQ((std::array{vertices[3].x, vertices[3].w}), (std::array{9, 12}));  // input[2]
     EXPECT_EQ(appendVertices(1, input), -1);
     EXPECT_EQ(appendVertices(0, input), -1);
     for (int row : {0, 6, -1, 4}) EXPECT_EQ(appendRow(&input[0], row), -1) << row;
     EXPECT_EQ(bindRow(vertices, 6), -1);
-    EXPECT_EQ(rowCount(6) * 10 + rowCount(0), -10 + 4);
+    EXPECT_EQ((std::array{rowCount(6), rowCount(0)}), (std::array{-1, 4}));
     ModelVertex wide[8] = {};
     ASSERT_EQ(bindRow(wide, 5), 0);
     EXPECT_EQ(rowCapacity(5), ROW_CAPACITY_UNKNOWN);  // cannot be checked: takes all
@@ -108,15 +104,17 @@ TEST(DisplayListStartUp, FailuresAndNoList) {
     releaseDisplayList();
     for (auto sizes : {std::array<std::int32_t, 5>{-1, 0, 0, 0, 0}, {0, -1, 0, 0, 0}, {0, 0, 0, 0, -5},
                        {INT32_MAX, 1500, 0, 0, 0}, {0, INT32_MAX, INT32_MAX, 0, 0}}) {
+        SCOPED_TRACE(testing::PrintToString(sizes));
         headlessClearMessageBoxes();
         EXPECT_TRUE(isAllOnesAddress(createDisplayList(sizes[0], sizes[1], sizes[2], sizes[3], sizes[4])));
         EXPECT_EQ(headlessMessageBoxes().size(), 1u);
     }
     const int expected[] = {-1, -1, -2, -3};  // rows, ordering table, list, callback slots
     for (int successes = 0; successes < 4; ++successes) {
+        SCOPED_TRACE(testing::Message() << "after " << successes << " allocations");
         headlessClearMessageBoxes();
         failAllocationsAfter(successes);
-        EXPECT_EQ(initDisplayList(), expected[successes]) << successes;
+        EXPECT_EQ(initDisplayList(), expected[successes]);
         failAllocationsAfter(-1);
         EXPECT_EQ(headlessMessageBoxes().size(), 1u);
         releaseDisplayList();  // frees the partial start-up

@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -28,8 +27,7 @@ public:
         : width_(width), height_(height),
           memory_(2 * GUARD_PIXELS + static_cast<std::size_t>(width) * (height + 1), GUARD_VALUE) {
         fill_all(fill);
-        setBackBuffer(pixels(), width, height);
-        setClipRect();
+        bind();
     }
     ~TestScreen() {
         setBackBuffer(nullptr, 0, 0);
@@ -38,6 +36,11 @@ public:
     TestScreen(const TestScreen&) = delete;
     TestScreen& operator=(const TestScreen&) = delete;
 
+    // Makes this screen the back buffer, with the clip rectangle of its size.
+    void bind() {
+        setBackBuffer(pixels(), width_, height_);
+        setClipRect();
+    }
     Rgb555* pixels() { return memory_.data() + GUARD_PIXELS; }
     Rgb555 at(int x, int y) const { return memory_[GUARD_PIXELS + static_cast<std::size_t>(y) * width_ + x]; }
 
@@ -83,35 +86,31 @@ inline std::uint64_t hashPixels(const Rgb555* pixels, std::size_t count, std::ui
     return hash;
 }
 
-// Points textureTable at a local table for the test's lifetime.
+// A texture table of the test's own for its lifetime (the one before it is
+// kept aside), filled through installTexture as a program fills it.
 class TestTextures {
 public:
-    TestTextures() : saved_(textureTable), slots_(TEXTURE_SLOT_COUNT, nullptr) { textureTable = slots_.data(); }
-    ~TestTextures() { textureTable = saved_; }
+    TestTextures() : saved_(textureTable) {
+        textureTable = nullptr;
+        EXPECT_EQ(initTextures(), 0);
+    }
+    ~TestTextures() {
+        releaseTextures();
+        textureTable = saved_;
+    }
     TestTextures(const TestTextures&) = delete;
     TestTextures& operator=(const TestTextures&) = delete;
 
-    // Installs a texture of (1 << widthShift) x (1 << heightShift) texels in
-    // slot `slot`, texel (column c, row r) = texel(c, r).
+    // A texture of (1 << widthShift) x (1 << heightShift) texels in the lowest
+    // free slot, texel (column c, row r) = texel(c, r).
     template <typename Fn>
-    void install(int slot, int widthShift, int heightShift, Fn texel) {
-        records_.push_back(std::make_unique<Texture>());
-        images_.emplace_back(static_cast<std::size_t>(1) << (widthShift + heightShift));
-        std::vector<Rgb555>& image = images_.back();
+    void install(int widthShift, int heightShift, Fn texel) {
+        std::vector<Rgb555> image;
         for (int r = 0; r < (1 << heightShift); ++r)
-            for (int c = 0; c < (1 << widthShift); ++c) image[(r << widthShift) + c] = texel(c, r);
-        Texture& t = *records_.back();
-        t = Texture{};
-        t.id = slot;
-        t.widthShift = t.widthShiftCopy = widthShift;
-        t.heightShift = t.heightShiftCopy = heightShift;
-        t.currentPixels = t.basePixels = image.data();
-        slots_[slot] = &t;
+            for (int c = 0; c < (1 << widthShift); ++c) image.push_back(texel(c, r));
+        EXPECT_GE(installTexture("test", widthShift, heightShift, image.data()), 0);
     }
 
 private:
     Texture** saved_;
-    std::vector<Texture*> slots_;
-    std::vector<std::unique_ptr<Texture>> records_;
-    std::vector<std::vector<Rgb555>> images_;
 };

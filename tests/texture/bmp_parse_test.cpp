@@ -3,7 +3,9 @@
 // conversion, refusal and run-length command.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cctype>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -16,10 +18,7 @@ namespace {
 
 using namespace bmptest;
 
-struct Decoded {
-    int result = -2, widthShift = -1, heightShift = -1;
-    std::vector<Rgb555> texels;
-};
+struct Decoded { int result = -2, widthShift = -1, heightShift = -1; std::vector<Rgb555> texels; };
 
 // Checks the file, then decodes it into a block with a guard zone on each
 // side, so a write outside the image shows as a changed guard.
@@ -30,7 +29,9 @@ Decoded decode(const Bytes& file) {
     const std::size_t count = std::size_t{1} << (d.widthShift + d.heightShift);
     std::vector<Rgb555> block(count + 64, 0xbeef);
     EXPECT_EQ(parseBmpImage(file.data(), file.size(), nullptr, nullptr, block.data() + 32), 0);
-    for (int i = 0; i < 32; ++i) EXPECT_TRUE(block[i] == 0xbeef && block[count + 32 + i] == 0xbeef) << i;
+    const std::vector<Rgb555> guard(32, 0xbeef);
+    EXPECT_EQ(std::vector<Rgb555>(block.begin(), block.begin() + 32), guard) << "before the image";
+    EXPECT_EQ(std::vector<Rgb555>(block.end() - 32, block.end()), guard) << "after the image";
     d.texels.assign(block.begin() + 32, block.begin() + 32 + static_cast<std::ptrdiff_t>(count));
     return d;
 }
@@ -54,11 +55,12 @@ TEST(ParseBmpImage, RealFilesDecodeToTheColoursTheyHold) {
             while (std::isspace(ppm.at(pos))) ++pos;
             while (std::isdigit(ppm.at(pos))) f = f * 10 + (ppm[pos++] - '0');
         }
-        ASSERT_EQ(fields[0], 1 << d.widthShift) << name;
-        ASSERT_EQ(fields[1], 1 << d.heightShift) << name;
+        ASSERT_EQ((std::array{fields[0], fields[1]}), (std::array{1 << d.widthShift, 1 << d.heightShift})) << name;
         ASSERT_EQ(ppm.size() - pos - 1, 3 * d.texels.size()) << name;
-        for (std::size_t i = 0; i < d.texels.size(); ++i)
-            ASSERT_EQ(d.texels[i], packRgb555(ppm[pos + 1 + 3 * i], ppm[pos + 2 + 3 * i], ppm[pos + 3 + 3 * i])) << name << " " << i;
+        for (std::size_t i = 0; i < d.texels.size(); ++i) {
+            const unsigned char* rgb = &ppm[pos + 1 + 3 * i];
+            ASSERT_EQ(d.texels[i], packRgb555(rgb[0], rgb[1], rgb[2])) << name << " texel " << i;
+        }
     }
 }
 
@@ -66,38 +68,35 @@ TEST(ParseBmpImage, RealFilesDecodeToTheColoursTheyHold) {
 // that lies about the file and every depth, compression and mask set we do
 // not read is refused.
 TEST(ParseBmpImage, RefusesWhatItCannotRead) {
-    const Bytes valid = buildBmp({4, 4, 8, 0, 40, {0, 0xffffff}, ~0u, {}, paddedRows({{0, 1, 0, 1}, {1, 1, 1, 1}, {0, 0, 0, 0}, {1, 0, 1, 0}})});
+    const Bytes valid =
+        buildBmp({.palette = {0, 0xffffff}, .pixels = paddedRows({{0, 1, 0, 1}, {1, 1, 1, 1}, {0, 0, 0, 0}, {1, 0, 1, 0}})});
     ASSERT_EQ(decode(valid).result, 0);
     for (std::size_t size = 0; size < valid.size(); ++size)
         EXPECT_EQ(parseBmpImage(valid.data(), size, nullptr, nullptr, nullptr), -1) << "size " << size;
     EXPECT_EQ(parseBmpImage(nullptr, 0, nullptr, nullptr, nullptr), -1);
-    struct Field {
-        std::size_t offset;
-        std::uint32_t value;
-        bool wide;
-    };
-    std::vector<Field> fields = {{10, 0xffffffff, true}, {10, 100, true}, {14, 0xfffffff0, true}, {14, 12, true}, {14, 0, true},
-                                 {46, 257, true}, {46, 0xffffffff, true}, {46, 256, true}, {28, 0, false}, {28, 2, false},
-                                 {28, 64, false}, {30, 2, true}, {30, 3, true}, {30, 4, true}, {30, 5, true}, {30, 0x80000001, true}};
+    std::vector<std::pair<BmpOffset, std::uint32_t>> fields = {
+        {BMP_DATA_OFFSET, 0xffffffff}, {BMP_DATA_OFFSET, 100}, {BMP_HEADER_SIZE, 0xfffffff0}, {BMP_HEADER_SIZE, 12},
+        {BMP_HEADER_SIZE, 0}, {BMP_PALETTE_COUNT, 257}, {BMP_PALETTE_COUNT, 0xffffffff}, {BMP_PALETTE_COUNT, 256},
+        {BMP_BIT_COUNT, 0}, {BMP_BIT_COUNT, 2}, {BMP_BIT_COUNT, 64}, {BMP_COMPRESSION, 2}, {BMP_COMPRESSION, 3},
+        {BMP_COMPRESSION, 4}, {BMP_COMPRESSION, 5}, {BMP_COMPRESSION, 0x80000001}};
     for (std::int32_t side : {0, 1, 3, 100, 512, -2, -256, INT32_MIN, 0x7fffffff})
-        for (std::size_t at : {18, 22}) fields.push_back({at, static_cast<std::uint32_t>(side), true});
-    for (const Field& f : fields) {
+        for (BmpOffset at : {BMP_WIDTH, BMP_HEIGHT}) fields.push_back({at, static_cast<std::uint32_t>(side)});
+    for (const auto& [offset, value] : fields) {
         Bytes file = valid;
-        f.wide ? put32(file, f.offset, f.value) : put16(file, f.offset, f.value);
-        EXPECT_EQ(decode(file).result, -1) << "field at " << f.offset << " = " << f.value;
+        put(file, offset, value, offset == BMP_BIT_COUNT ? 2 : 4);
+        EXPECT_EQ(decode(file).result, -1) << "field at " << offset << " = " << value;
     }
-    struct Form {
-        int bitCount;
-        std::uint32_t compression;
-        std::vector<std::uint32_t> masks;
-    };
-    const Form forms[] = {{4, 1, {}}, {16, 2, {}}, {24, 1, {}}, {24, 3, {0xff0000, 0xff00, 0xff}},
-                          {16, 3, {0x0f00, 0x00f0, 0x000f}}, {16, 3, {0x001f, 0x07e0, 0xf800}},
-                          {32, 3, {0x3ff00000, 0x000ffc00, 0x000003ff}}, {32, 3, {0xff, 0xff00, 0xff0000}}, {16, 3, {}}, {15, 0, {}}};
-    for (const Form& f : forms) {
-        Bytes file = buildBmp({2, 2, f.bitCount, f.compression, 40, {}, 0, f.masks, paddedRows({Bytes(8, 0), Bytes(8, 0)})});
-        if (f.masks.empty() && f.compression == 3) file.resize(60);  // ends inside the masks
-        EXPECT_EQ(decode(file).result, -1) << f.bitCount << " bits, compression " << f.compression;
+    // Depth, compression and masks; the first form is one we read.
+    const std::tuple<int, std::uint32_t, std::vector<std::uint32_t>> forms[] = {
+        {16, 3, {0x7c00, 0x03e0, 0x001f}}, {4, 1, {}}, {16, 2, {}}, {24, 1, {}}, {24, 3, {0xff0000, 0xff00, 0xff}},
+        {16, 3, {0x0f00, 0x00f0, 0x000f}}, {16, 3, {0x001f, 0x07e0, 0xf800}}, {32, 3, {0x3ff00000, 0x000ffc00, 0x3ff}},
+        {32, 3, {0xff, 0xff00, 0xff0000}}, {16, 3, {}}, {15, 0, {}}};
+    for (std::size_t row = 0; row < std::size(forms); ++row) {
+        const auto& [bitCount, compression, masks] = forms[row];
+        Bytes file = buildBmp({.width = 2, .height = 2, .bitCount = bitCount, .compression = compression, .masks = masks,
+                               .pixels = paddedRows({Bytes(8, 0), Bytes(8, 0)})});
+        if (masks.empty() && compression == 3) file.resize(60);  // ends inside the masks
+        EXPECT_EQ(decode(file).result, row == 0 ? 0 : -1) << bitCount << " bits, compression " << compression;
     }
 }
 
@@ -123,11 +122,7 @@ std::vector<Rgb555> indexImage(const std::string& rows) {
 // their padding, ends of line, deltas and the end of the bitmap, cut at the
 // row's end and at the data's end.
 TEST(ParseBmpImage, DecodesRunLengthCommands) {
-    struct Case {
-        int bits;
-        Bytes data;
-        const char* want;
-    };
+    struct Case { int bits; Bytes data; const char* want; };
     const Case cases[] = {
         {8, {2, 1, 2, 2, 0, 0, 4, 3, 0, 0, 1, 4, 0, 1}, "0000400033331122"},
         {8, {0, 0, 0, 0, 0, 0, 4, 1, 0, 0, 4, 2}, "1111000000000000"},  // end of line on the top row ends decoding
@@ -151,23 +146,26 @@ TEST(ParseBmpImage, DecodesRunLengthCommands) {
         {4, {7, 0xcd, 1, 1, 0, 0, 2, 0xef}, "00000000ef00cdcd"},
         {4, {0, 2, 2, 1, 1, 0xf0, 0, 1, 1, 1}, "0000000000f00000"},
     };
-    for (const Case& c : cases) {
-        const BmpFields fields{4, 4, c.bits, c.bits == 8 ? 1u : 2u, 40, runPalette(c.bits == 8 ? 32 : 16), ~0u, {}, c.data};
-        const Decoded d = decode(buildBmp(fields));
-        ASSERT_EQ(d.result, 0) << c.want;
-        EXPECT_EQ(d.texels, indexImage(c.want)) << c.want;
+    for (std::size_t row = 0; row < std::size(cases); ++row) {
+        const Case& c = cases[row];
+        const bool eight = c.bits == 8;
+        const Decoded d = decode(buildBmp({.bitCount = c.bits, .compression = eight ? 1u : 2u,
+                                           .palette = runPalette(eight ? 32 : 16), .pixels = c.data}));
+        ASSERT_EQ(d.result, 0) << "row " << row;
+        EXPECT_EQ(d.texels, indexImage(c.want)) << "row " << row;
     }
-    Bytes file = buildBmp({4, 4, 8, 1, 40, runPalette(4), ~0u, {}, {}});  // data offset at the end: no runs
-    put32(file, 10, static_cast<std::uint32_t>(file.size()) + 1);
+    Bytes file = buildBmp({.compression = 1, .palette = runPalette(4)});  // data offset at the end: no runs
+    put32(file, BMP_DATA_OFFSET, static_cast<std::uint32_t>(file.size()) + 1);
     EXPECT_EQ(decode(file).result, -1);
     // Random run-length data never leads outside the file or the image.
-    std::uint32_t seed = 12345;
-    const auto next = [&] { return static_cast<unsigned char>((seed = seed * 1103515245u + 12345u) >> 16); };
+    std::mt19937 random(12345);
     for (int round = 0; round < 400; ++round) {
         const bool four = round & 1;
-        Bytes data(next() % 64);
-        for (unsigned char& b : data) b = next() % 4 == 0 ? next() % 4 : next();
-        ASSERT_EQ(decode(buildBmp({8, 4, four ? 4 : 8, four ? 2u : 1u, 40, runPalette(four ? 16 : 32), ~0u, {}, data})).result, 0);
+        Bytes data(random() % 64);
+        for (unsigned char& b : data) b = static_cast<unsigned char>(random() % 4 == 0 ? random() % 4 : random());
+        const BmpFields fields{.width = 8, .bitCount = four ? 4 : 8, .compression = four ? 2u : 1u,
+                               .palette = runPalette(four ? 16 : 32), .pixels = data};
+        ASSERT_EQ(decode(buildBmp(fields)).result, 0) << "round " << round << " (mt19937 seeded 12345)";
     }
 }
 

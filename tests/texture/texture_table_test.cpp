@@ -2,6 +2,7 @@
 // leave the slot free, the doubled image and the scroll animation.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <utility>
@@ -23,11 +24,7 @@ using bmptest::paddedRows;
 
 namespace fs = std::filesystem;
 
-int usedSlots() {
-    int used = 0;
-    for (int id = 0; id < TEXTURE_SLOT_COUNT; ++id) used += textureTable[id] != nullptr;
-    return used;
-}
+long usedSlots() { return std::count_if(textureTable, textureTable + TEXTURE_SLOT_COUNT, [](Texture* t) { return t; }); }
 
 // Each test runs in a fresh directory of its own (files are looked up in the
 // working directory, as the program's "data" directory), with a fresh table.
@@ -48,12 +45,14 @@ protected:
 };
 
 Bytes twoByTwo() {
-    return buildBmp({2, 2, 24, 0, 40, {}, 0, {}, paddedRows({{0xff, 0, 0, 0, 0xff, 0}, {0, 0, 0xff, 0xff, 0xff, 0xff}})});
+    return buildBmp({.width = 2, .height = 2, .bitCount = 24,
+                     .pixels = paddedRows({{0xff, 0, 0, 0, 0xff, 0}, {0, 0, 0xff, 0xff, 0xff, 0xff}})});
 }
 
-// Installing checks its arguments and doubles the image; a full table
+// Installing checks its arguments (a name has 27 bytes at most) and doubles
+// the image, so that a scroll reads a whole image from any row; a full table
 // refuses a new name without reading it, and still shares a loaded one.
-TEST_F(TextureTable, FullTableRefusesANewNameWithoutReadingIt) {
+TEST_F(TextureTable, InstallsCheckedDoubledImagesUntilTheTableIsFull) {
     const Rgb555 texels[8] = {1, 2, 3, 4, 5, 6, 7, 8};
     EXPECT_EQ(installTexture(nullptr, 1, 1, texels), -1);
     EXPECT_EQ(installTexture("x", 0, 1, texels), -1);
@@ -64,7 +63,7 @@ TEST_F(TextureTable, FullTableRefusesANewNameWithoutReadingIt) {
     EXPECT_EQ(installTexture("x", 1, 1, texels), -1);
     failAllocationsAfter(-1);
     headlessClearMessageBoxes();
-    EXPECT_EQ(installTexture("x", 2, 1, texels), 0);
+    EXPECT_EQ(installTexture(std::string(27, 'x').c_str(), 2, 1, texels), 0);
     EXPECT_EQ(std::vector<Rgb555>(texturePixels(0), texturePixels(0) + 16),
               (std::vector<Rgb555>{1, 2, 3, 4, 5, 6, 7, 8, 1, 2, 3, 4, 5, 6, 7, 8}));
     for (int i = 1; i < TEXTURE_SLOT_COUNT; ++i)
@@ -77,33 +76,33 @@ TEST_F(TextureTable, FullTableRefusesANewNameWithoutReadingIt) {
 }
 
 // Every refusal leaves the slot free and tells the user, on stderr, the
-// absolute path tried and the check that refused the file.
+// absolute path tried and the check that refused the file; a file that cannot
+// be opened answers -2, any other refusal -1.
 TEST_F(TextureTable, RefusedFilesLeaveTheSlotFreeAndSayWhy) {
-    struct Case {
-        const char* name;
-        Bytes bytes;
-        const char* reason;
-    };
+    struct Case { std::string name; Bytes bytes; const char* reason; int result; };
     const Bytes whole = twoByTwo();
     const Bytes truncated(whole.begin(), whole.end() - 3);  // into the top row's pixels, past its padding
     Bytes jpeg = twoByTwo();
-    bmptest::put32(jpeg, 30, 4);
+    bmptest::put32(jpeg, bmptest::BMP_COMPRESSION, 4);
     const Case cases[] = {
-        {"100x100.bmp", buildBmp({100, 100, 24, 0, 40, {}, 0, {}, Bytes(100 * 300, 0)}), "not a power of two"},
-        {"minus256.bmp", buildBmp({256, -256, 8, 0, 40, {0}, ~0u, {}, Bytes(256 * 256, 0)}), "not a power of two"},  // top-down
-        {"short.bmp", truncated, "(truncated)"},
-        {"jpeg.bmp", jpeg, "not a form we read"},
-        {"empty.bmp", {}, "too short"},
-        {"folder.bmp", {}, "it is a directory"},
-        {"nothere.bmp", {}, "no such file"},
+        {"100x100.bmp", buildBmp({.width = 100, .height = 100, .bitCount = 24, .pixels = Bytes(100 * 300, 0)}),
+         "not a power of two", -1},
+        {"minus256.bmp", buildBmp({.width = 256, .height = -256, .palette = {0}, .pixels = Bytes(256 * 256, 0)}),
+         "not a power of two", -1},  // top-down
+        {"short.bmp", truncated, "(truncated)", -1},
+        {"jpeg.bmp", jpeg, "not a form we read", -1},
+        {"empty.bmp", {}, "too short", -1},
+        {"folder.bmp", {}, "it is a directory", -1},
+        {"nothere.bmp", {}, "no such file", -2},
+        {std::string(24, 'n') + ".bmp", whole, "its name has 28 bytes or more", -1},
     };
     for (const Case& c : cases) {
-        if (std::string(c.name) == "folder.bmp")
+        if (c.name == "folder.bmp")
             fs::create_directory(c.name);
-        else if (std::string(c.name) != "nothere.bmp")
-            write(c.name, c.bytes);
+        else if (c.name != "nothere.bmp")
+            write(c.name.c_str(), c.bytes);
         testing::internal::CaptureStderr();
-        EXPECT_LT(loadTexture(c.name), 0) << c.name;
+        EXPECT_EQ(loadTexture(c.name.c_str()), c.result) << c.name;
         const std::string said = testing::internal::GetCapturedStderr();
         EXPECT_NE(said.find("vantir: texture " + (directory_.root() / c.name).string() + " not loaded: "), std::string::npos)
             << said;
@@ -111,9 +110,10 @@ TEST_F(TextureTable, RefusedFilesLeaveTheSlotFreeAndSayWhy) {
         EXPECT_EQ(usedSlots(), 0) << c.name;
     }
     headlessClearMessageBoxes();
-    write("good.bmp", twoByTwo());
+    const std::string longest = std::string(23, 'g') + ".bmp";  // 27 bytes
+    write(longest.c_str(), twoByTwo());
     testing::internal::CaptureStderr();
-    EXPECT_EQ(loadTexture("good.bmp"), 0);
+    EXPECT_EQ(loadTexture(longest.c_str()), 0);
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
 }
 
@@ -138,13 +138,14 @@ TEST_F(TextureTable, AnimationScrollsOneRowPerFrameAndWraps) {
     Texture* t = textureTable[id];
     ASSERT_EQ(addAnimatedTexture(id), 0);
     std::vector<long> rows;
+    std::vector<Rgb555> lastTexels;  // every frame's 4 rows lie inside the doubled block
     for (int frame = 0; frame < 9; ++frame) {
         animateTextures();
         rows.push_back((t->currentPixels - t->basePixels) / 2);
-        // Every frame's 4 rows lie inside the doubled block.
-        EXPECT_EQ(texturePixels(id)[7], texels[(rows.back() * 2 + 7) % 8]);
+        lastTexels.push_back(texturePixels(id)[7]);
     }
     EXPECT_EQ(rows, (std::vector<long>{1, 2, 3, 0, 1, 2, 3, 0, 1}));
+    EXPECT_EQ(lastTexels, (std::vector<Rgb555>{11, 21, 31, 41, 11, 21, 31, 41, 11}));
     EXPECT_EQ(t->animCounter, 1);
 
     // A released texture leaves the animation list.

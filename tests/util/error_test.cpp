@@ -10,7 +10,9 @@ using namespace vantir;
 
 namespace {
 
-const std::string ALLOC_TAIL = "byte\x82\xcc\x97\xcc\x88\xe6\x82\xcc\x8am\x95\xdb\x82\xc9\x8e\xb8\x94s\x82\xb5\x82\xdc\x82\xb5\x82\xbd\x81" "B";
+// "byteの領域の確保に失敗しました。" in code page 932, after the count.
+const std::string ALLOC_TAIL = "byte\x82\xcc\x97\xcc\x88\xe6\x82\xcc\x8am\x95\xdb\x82\xc9"
+                               "\x8e\xb8\x94s\x82\xb5\x82\xdc\x82\xb5\x82\xbd\x81" "B";
 
 // A failed allocation, real or injected, shows the requested count; a good one is zero-filled.
 TEST(CheckedAlloc, FailuresShowTheRequestedCount) {
@@ -41,8 +43,8 @@ TEST(ShowError, LongTextIsCutWithoutSplittingACharacter) {
         std::string name(prefix, 'a');
         for (int i = 0; i < 60; ++i) name += "\x83\x74";
         char text[ERROR_TEXT_CAPACITY + 1];
-        EXPECT_EQ(formatErrorText(text, "%s", name.c_str()), expected) << prefix;
-        EXPECT_EQ(std::string(text), name.substr(0, expected));
+        EXPECT_EQ(formatErrorText(text, "%s", name.c_str()), expected) << "prefix " << prefix;
+        EXPECT_EQ(std::string(text), name.substr(0, expected)) << "prefix " << prefix;
     }
     char text[ERROR_TEXT_CAPACITY + 1];
     EXPECT_EQ(formatErrorText(text, MSG_FILE_NOT_FOUND, std::string(73, 'n').c_str()), 99u);

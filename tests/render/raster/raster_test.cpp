@@ -2,6 +2,7 @@
 // random polygons of every family is pinned by the fast-path tests.
 #include <gtest/gtest.h>
 
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -20,16 +21,18 @@ constexpr Rgb555 RED = 0x7c00;
 
 // Rows of the worked triangle (10,10) (20,10) (10,20): the right edge moves
 // by -232 (24.8) per row, so row r covers 10..29 - r; the last column of the
-// screen is never filled, the last row is; a polygon whose corners share a
-// row draws nothing, whatever its family.
-TEST(Rasterizers, FillTheWorkedTriangleAndCutAtTheEdges) {
+// screen is never filled, the last row is. A polygon whose corners share a
+// row draws nothing, whatever its family, and so do corner counts outside
+// 1..4 and a missing target.
+TEST(Rasterizers, FillTheWorkedTriangleCutAtTheEdgesAndNothingDegenerate) {
     TestScreen screen(64, 48);
     const ProjectedVertex a{10, 10, 0, 0}, b{20, 10, 0, 0}, c{10, 20, 0, 0};
     drawFlatTriangle(&a, &b, &c, RED);
     for (int row = 0; row < 48; ++row)
         EXPECT_EQ(screen.runs(row), row >= 10 && row <= 19 ? "10.." + std::to_string(29 - row) : "") << row;
     screen.fill_all(0);
-    const ProjectedVertex d{40, 30, 0, 0}, e{200, 30, 0, 0}, f{40, 200, 0, 0}, g{-20, 5, 0, 0}, h{20, 5, 0, 0}, i{-20, 25, 0, 0};
+    const ProjectedVertex d{40, 30, 0, 0}, e{200, 30, 0, 0}, f{40, 200, 0, 0};
+    const ProjectedVertex g{-20, 5, 0, 0}, h{20, 5, 0, 0}, i{-20, 25, 0, 0};
     drawFlatTriangle(&d, &e, &f, RED);
     drawFlatTriangle(&g, &h, &i, RED);
     EXPECT_EQ(screen.runs(30), "40..62");
@@ -38,7 +41,7 @@ TEST(Rasterizers, FillTheWorkedTriangleAndCutAtTheEdges) {
     EXPECT_TRUE(screen.guardsIntact());
     screen.fill_all(0);
     TestTextures textures;
-    textures.install(0, 1, 1, [](int, int) { return Rgb555{7}; });
+    textures.install(1, 1, [](int, int) { return Rgb555{7}; });
     const ProjectedVertex r0{1, 9, 0, 0}, r1{40, 9, 0, 0}, r2{10, 9, 0, 0}, r3{60, 9, 0, 0};
     const ColourRecord white{255, 255, 255, 0};
     const TexCoord t{0, 0, 0, 0};
@@ -48,7 +51,6 @@ TEST(Rasterizers, FillTheWorkedTriangleAndCutAtTheEdges) {
     drawTexTriangleAdd(&r0, &r1, &r2, &t, &t, &t, 0);
     drawTexQuadHalf(&r0, &r1, &r2, &r3, &t, &t, &t, &t, 0);
     EXPECT_EQ(screen.countNot(0), 0);
-    // Corner counts outside 1..4 draw and clip nothing; without a target nothing is drawn.
     const ProjectedVertex* five[] = {&a, &b, &c, &a, &b};
     const ColourRecord* colours[] = {&white, &white, &white, &white, &white};
     const TexCoord* texCoords[] = {&t, &t, &t, &t, &t};
@@ -74,16 +76,17 @@ TEST(Clipper, TakesCrossingsByTheFamilysDivisor) {
     const auto clip = [](std::vector<RasterPoint<1>> in, ClipDivisor divisor) {
         RasterPoint<1> out[CLIP_POINT_CAPACITY];
         const int m = clipPolygon(in.data(), static_cast<int>(in.size()), out, divisor, ClipRect{64, 48, 63, 47});
-        std::string s;
-        for (int i = 0; i < m; ++i)
-            s += "(" + std::to_string(out[i].x) + "," + std::to_string(out[i].y) + " " + std::to_string(out[i].value[0]) + ")";
-        return s;
+        std::ostringstream s;
+        for (int i = 0; i < m; ++i) s << "(" << out[i].x << "," << out[i].y << " " << out[i].value[0] << ")";
+        return s.str();
     };
     const std::vector<RasterPoint<1>> crossing = {{-10, 5, {0}}, {0, 15, {99}}, {20, 5, {50}}};
     EXPECT_EQ(clip(crossing, ClipDivisor::Plain), "(20,5 50)(0,5 16)(0,15 98)");
     EXPECT_EQ(clip(crossing, ClipDivisor::Enlarged), "(20,5 50)(0,5 16)(0,15 99)");
-    EXPECT_EQ(clip({{1, 1, {7}}, {9, 2, {8}}, {8, 9, {9}}, {2, 8, {10}}}, ClipDivisor::Enlarged), "(8,9 9)(2,8 10)(1,1 7)(9,2 8)");
-    EXPECT_EQ(clip({{-10, 10, {0}}, {74, 20, {0}}, {30, 40, {0}}}, ClipDivisor::Plain), "(63,18 0)(63,24 0)(30,40 0)(0,17 0)(0,11 0)");
+    EXPECT_EQ(clip({{1, 1, {7}}, {9, 2, {8}}, {8, 9, {9}}, {2, 8, {10}}}, ClipDivisor::Enlarged),
+              "(8,9 9)(2,8 10)(1,1 7)(9,2 8)");
+    EXPECT_EQ(clip({{-10, 10, {0}}, {74, 20, {0}}, {30, 40, {0}}}, ClipDivisor::Plain),
+              "(63,18 0)(63,24 0)(30,40 0)(0,17 0)(0,11 0)");
     EXPECT_EQ(clip({{-30, 10, {0}}, {-5, 10, {0}}, {-20, 40, {0}}}, ClipDivisor::Plain), "");
     EXPECT_EQ(clip({{10, 48, {0}}, {50, 60, {0}}, {20, 900, {0}}}, ClipDivisor::Enlarged), "");
     TestScreen screen(64, 48);  // the clip rectangle of the flat family's own clipper
