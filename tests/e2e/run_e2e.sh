@@ -3,7 +3,10 @@
 #
 #   run_e2e.sh linux PROGRAM WORKDIR DATADIR [GALLERY REPLAY]
 #   run_e2e.sh wine  VANTIR.EXE WORKDIR DATADIR [GALLERY.EXE REPLAY]
+#   run_e2e.sh wine  PACKAGE.zip WORKDIR - REPLAY
 #
+# Given the Windows package, it is unpacked into WORKDIR and its own
+# vantir.exe, vantir-gallery.exe and data/ are the ones run.
 # Two runs of the program, each in WORKDIR (which gets DATADIR's textures):
 #   1. the window "TEST" appears and its client area is painted by the
 #      program, not left as the white class background; a right drag changes
@@ -18,6 +21,12 @@ set -uo pipefail
 mode=$1 program=$(realpath "$2") work=$3 datadir=$4
 gallery=${5:+$(realpath "$5")} replay=${6:-}
 title='^TEST$'
+if [ "$mode" = wine ] && [ "${program%.zip}" != "$program" ]; then
+    rm -rf "$work/package" && mkdir -p "$work/package"
+    (cd "$work/package" && cmake -E tar xf "$program") || { echo "e2e[wine]: FAIL: cannot unpack $program" >&2; exit 1; }
+    unpacked=$(echo "$work"/package/*/)
+    program=$unpacked/vantir.exe gallery=$unpacked/vantir-gallery.exe datadir=$unpacked/data replay=${5:-}
+fi
 WINDOW_TIMEOUT=30
 [ "$mode" = wine ] && WINDOW_TIMEOUT=120  # Wine's first start in a fresh prefix is slow
 
