@@ -6,8 +6,6 @@
 
 #include "fuzz_targets.h"
 
-using namespace vantir;
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     return VANTIR_FUZZ_TARGET(data, size);
 }
