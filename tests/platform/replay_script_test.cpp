@@ -66,7 +66,7 @@ TEST(ReplayScript, MalformedLinesAreReportedWithTheirNumberAndReason) {
     const std::pair<std::string, std::vector<std::string>> cases[] = {
         {"unknown command '", {"jump 1 2", "MOVE 1 2"}},
         {"client must come once, before any other command", {"idle 1\nclient 100 100", "client 2 2\nclient 2 2"}},
-        {"client needs a width and a height, each 1 to 4096",
+        {"client needs a width and a height, each 2 to 4096",
          {"client 0 100", "client 4097 100", "client 100", "client 100 100 100"}},
         {"client 1 100 leaves the back buffer no column", {"client 1 100"}},
         {"move needs two 32-bit integer coordinates",

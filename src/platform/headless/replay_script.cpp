@@ -110,9 +110,10 @@ ReplayParseResult parseReplayScript(std::string_view text) {
         if (command == "client") {
             if (!script.commands.empty() || clientGiven) return fail("client must come once, before any other command");
             std::int64_t w = 0, h = 0;
+            // A side of 1 passes this check only to get its own reason below.
             if (!wantArgs(2) || !parseInt(words[1], 1, REPLAY_MAX_CLIENT_SIDE, &w) ||
                 !parseInt(words[2], 1, REPLAY_MAX_CLIENT_SIDE, &h))
-                return fail("client needs a width and a height, each 1 to " + std::to_string(REPLAY_MAX_CLIENT_SIDE));
+                return fail("client needs a width and a height, each 2 to " + std::to_string(REPLAY_MAX_CLIENT_SIDE));
             // The back buffer is the width rounded down to even by the height
             // less one row, so a side of 1 leaves it empty; a shot of it would
             // be an image no viewer opens.
