@@ -15,6 +15,7 @@ endfunction()
 
 row(malformed "client 64 48\n# fine so far\nmove 1\nshot never\n" s.replay out 1 "^$" "^s.replay:3: ")
 row(usage "" only-one NONE 2 "^$" "^usage: vantir-replay \\[--program demo\\|gallery\\] SCRIPT OUTDIR\n.*Exit status:\n.*  3  the program ended")
+row(unknown_option "idle 1\n" -x out 2 "^$" "^vantir-replay: unknown option -x\nusage: ")
 row(directory "" . out 1 "^$" "^vantir-replay: cannot read \\.: Is a directory\n$")
 row(empty_outdir "idle 1\n" s.replay "" 2 "^$" "^vantir-replay: argument 2, OUTDIR .* is empty\n")
 # The relative output directory is resolved before the program changes into data/.
