@@ -6,7 +6,8 @@
                                             apply each mutant to a scratch copy, rebuild,
                                             run the tests, restore; write FILE (JSON)
   mutate.py report FILE                     the summary of a run again
-  mutate.py compare BEFORE AFTER            mutants BEFORE killed that AFTER does not
+  mutate.py compare BEFORE AFTER            mutants BEFORE killed that survive in AFTER;
+                                            exit 1 if there are any
   mutate.py cover FILE                      a small set of tests that kill all a run killed
 
 A mutant is data, not a patch: file, the line number it was drawn at, the
@@ -14,6 +15,10 @@ line's text, the token, its occurrence on the line and the replacement. At run
 time the line is found by its text nearest the recorded number, so edits
 elsewhere in a file do not break the sample; a line that is gone makes the
 mutant stale, counted apart. Standard library only.
+
+Exit status: 0 done; 1 the unmutated tree fails (run), or a mutant killed
+before survives (compare); 2 wrong arguments or a results file that cannot be
+used.
 """
 import argparse
 import json
@@ -361,7 +366,42 @@ def ctest_run(build, regex, per_test_timeout):
     return results
 
 
+def die(message):
+    print("mutate.py: " + message, file=sys.stderr)
+    sys.exit(2)
+
+
+def load_results(path):
+    """The results a run wrote to PATH; a clear refusal, not a traceback, for anything else."""
+    try:
+        with open(path, encoding="utf-8") as f:
+            results = json.load(f)
+    except OSError as e:
+        committed = os.path.join(HERE, os.path.basename(path))
+        hint = ""
+        if isinstance(e, FileNotFoundError) and os.path.isfile(committed):
+            shown = os.path.relpath(committed)
+            hint = " (a committed run of that name is %s)" % (committed if shown.startswith("..") else shown)
+        die("cannot read %s: %s%s" % (path, e.strerror, hint))
+    except ValueError as e:
+        die("%s is not JSON: %s" % (path, e))
+    mutants = results.get("mutants") if isinstance(results, dict) else None
+    if (not isinstance(mutants, dict) or not isinstance(results.get("tests"), list) or
+            not all(isinstance(e, dict) and isinstance(e.get("status"), str) and isinstance(e.get("killers"), list)
+                    for e in mutants.values())):
+        die("%s is not the results of a run (mutate.py run --out FILE writes them)" % path)
+    return results
+
+
 def cmd_run(args):
+    # Found out now, not after the first mutant's minutes of building.
+    existed = os.path.exists(args.out)
+    try:
+        open(args.out, "a").close()
+    except OSError as e:
+        die("cannot write %s: %s" % (args.out, e.strerror))
+    if not existed:
+        os.remove(args.out)
     rows = load_sample()
     if args.only:
         ids = set(args.only.split(","))
@@ -488,36 +528,34 @@ def report(results):
 
 
 def cmd_report(args):
-    with open(args.file) as f:
-        report(json.load(f))
+    report(load_results(args.file))
 
 
 def cmd_compare(args):
-    with open(args.before) as f:
-        before = json.load(f)
-    with open(args.after) as f:
-        after = json.load(f)
+    before, after = load_results(args.before), load_results(args.after)
     rows = {r["id"]: r for r in load_sample()}
     lost = [i for i, e in before["mutants"].items()
             if e["status"] == "killed" and after["mutants"].get(i, {}).get("status") not in ("killed", None)]
     gained = [i for i, e in after["mutants"].items()
               if e["status"] == "killed" and before["mutants"].get(i, {}).get("status") not in ("killed", None)]
+    # Only a survivor is a test that got worse: a stale mutant's line was
+    # rewritten, so it no longer says anything about the tests.
+    survivors = [i for i in lost if after["mutants"][i]["status"] == "survived"]
     for name, res in (("before", before), ("after", after)):
         print(name + ": " + classify(res)[2])
-    print("killed before, not after: %d" % len(lost))
+    print("killed before, not after: %d (surviving now: %d)" % (len(lost), len(survivors)))
     for i in sorted(lost, key=int):
         r = rows[i]
         print("  #%s %s:%d %s %r -> %r (before: %s; after: %s)"
               % (i, r["file"], r["line"], r["kind"], r["token"].strip(), r["replacement"].strip(),
                  ",".join(before["mutants"][i]["killers"]), after["mutants"][i]["status"]))
     print("killed after, not before: %d %s" % (len(gained), " ".join("#" + i for i in sorted(gained, key=int))))
-    return 1 if lost else 0
+    return 1 if survivors else 0
 
 
 def cmd_cover(args):
     """A small set of tests that together kill every mutant the run killed (greedy)."""
-    with open(args.file) as f:
-        results = json.load(f)
+    results = load_results(args.file)
     left = {i: set(e["killers"]) for i, e in results["mutants"].items() if e["status"] == "killed"}
     chosen = []
     while left:
