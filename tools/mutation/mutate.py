@@ -13,8 +13,8 @@
 A mutant is data, not a patch: file, the line number it was drawn at, the
 line's text, the token, its occurrence on the line and the replacement. At run
 time the line is found by its text nearest the recorded number, so edits
-elsewhere in a file do not break the sample; a line that is gone makes the
-mutant stale, counted apart. Standard library only.
+elsewhere in a file do not break the sample; a line or file that is gone
+makes the mutant stale, counted apart. Standard library only.
 
 Exit status: 0 done; 1 the unmutated tree fails (run), or a mutant killed
 before survives (compare); 2 wrong arguments or a results file that cannot be
@@ -437,9 +437,11 @@ def cmd_run(args):
     for n, row in enumerate(rows, 1):
         tm = time.time()
         path = os.path.join(src, row["file"])
-        with open(path, encoding="utf-8") as f:
-            original = f.read()
-        mutated = apply_mutant(original, row)
+        original = mutated = None
+        if os.path.isfile(path):  # a file moved or removed since the sample leaves its mutants stale
+            with open(path, encoding="utf-8") as f:
+                original = f.read()
+            mutated = apply_mutant(original, row)
         entry = {"killers": [], "status": ""}
         if mutated is None or mutated == original:
             entry["status"] = "stale"
