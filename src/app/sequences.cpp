@@ -77,6 +77,11 @@ void shutDown() {
 
 void runFrame(HWND window, std::int32_t, std::int32_t) {
     beginFrame(window, FRAME_CLEAR);
+    drawFrame();
+    presentFrame();
+}
+
+void drawFrame() {
     if (preFrameHook) preFrameHook();
 
     std::int32_t x;
@@ -95,7 +100,6 @@ void runFrame(HWND window, std::int32_t, std::int32_t) {
     testBodyContacts();
 
     if (postFrameHook) postFrameHook();
-    presentFrame();
 }
 
 }  // namespace vantir

@@ -36,5 +36,9 @@ int startUp(HWND window);
 void shutDown();
 // One frame into the window. x and y are the window position, unused.
 void runFrame(HWND window, std::int32_t x, std::int32_t y);
+// The frame between the clear and the presentation: the hooks, the mouse, the
+// animation, the transform, the display list and the bodies. Benchmarks time
+// it without pacing or presenting.
+void drawFrame();
 
 }  // namespace vantir

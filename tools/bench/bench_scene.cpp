@@ -8,7 +8,6 @@
 #include "app/demo/demo_scene.h"
 #include "app/sequences.h"
 #include "render/ordering.h"
-#include "scene/body.h"
 #include "scene/model.h"
 #include "scene/transform.h"
 #include "texture/texture.h"
@@ -80,15 +79,7 @@ void renderDemoFrame() {
 
 void renderProgramFrame() {
     clearBackBuffer();
-    if (preFrameHook) preFrameHook();
-    const Program* program = shellProgram();
-    if (program && program->frameMouse) program->frameMouse(0, 0, 0);
-    animateTextures();
-    transformAllModels();
-    drawDisplayList();
-    projectBodies();
-    testBodyContacts();
-    if (postFrameHook) postFrameHook();
+    drawFrame();
 }
 
 std::uint64_t checksumBytes(const void* data, std::size_t size, std::uint64_t hash) {

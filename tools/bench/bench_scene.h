@@ -28,8 +28,8 @@ void setDemoPose(int pose);
 void renderDemoFrame();
 
 // A frame of the running program without pacing or presentation: the clear,
-// the hooks, its mouse step (no buttons, no motion), the animation, the
-// transform, the display list and the bodies.
+// then the shell's drawFrame (no mouse message ever reaches the benchmarks, so
+// the program's mouse step sees no buttons and no motion).
 void renderProgramFrame();
 
 // FNV-1a 64 over bytes: the output checksum every benchmark reports.
