@@ -2,7 +2,6 @@
 
 #include <cstdio>
 
-#include "build.h"
 #include "caption.h"
 #include "input/mouse.h"
 #include "math/matrix.h"
@@ -96,8 +95,7 @@ int buildGallery() {
     held = false;
     DisplayList* list = currentDisplayList();
     if (!list) return -1;
-    loadGalleryTextures();
-    addColour({0, 0, 0});  // colour 0: what an untextured record shows, as in the demo
+    prepareGallery();
     bool complete = true;
     for (int v = 0; v < VIEW_COUNT; ++v) {
         ViewContents& view = contents[v];

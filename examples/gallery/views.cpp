@@ -22,9 +22,13 @@ const char* const TEXTURE_FILES[TEXTURE_COUNT] = {
     "sky256x64.bmp", "glow64.bmp", "flow32x4.bmp", "water64.bmp", "tes256.bmp",
 };
 int textureIds[TEXTURE_COUNT];
+int wholeTexture[4];
 
-void loadGalleryTextures() {
+void prepareGallery() {
     for (int i = 0; i < TEXTURE_COUNT; ++i) textureIds[i] = loadTexture(TEXTURE_FILES[i]);
+    addColour({0, 0, 0});  // colour 0: what an untextured record shows, as in the demo
+    const std::int32_t corners[4][2] = {{0, 0}, {256, 0}, {256, 256}, {0, 256}};
+    for (int i = 0; i < 4; ++i) wholeTexture[i] = addTexCoord(corners[i][0], corners[i][1]);
 }
 
 namespace {
@@ -50,16 +54,6 @@ void setVec(Vec4* v, std::int32_t x, std::int32_t y, std::int32_t z) {
 }
 
 void setAngles(Vec4* v, Angle x, Angle y, Angle z) { setVec(v, x & ANGLE_MASK, y & ANGLE_MASK, z & ANGLE_MASK); }
-
-// The texture coordinates of a whole texture over a quadrilateral, repeated
-// `times` in each direction, corner by corner from the top left clockwise.
-void quadCoords(int* out, int times) {
-    const std::int32_t full = 256 * times;
-    out[0] = addTexCoord(0, 0);
-    out[1] = addTexCoord(full, 0);
-    out[2] = addTexCoord(full, full);
-    out[3] = addTexCoord(0, full);
-}
 
 // A rectangle in the plane z, corners from the top left clockwise (as the
 // screen shows it from the camera's side).
@@ -218,8 +212,7 @@ int buildTextures() {
     wallModel = createModel(1);
     if (wallModel < 0) return -1;
     const PartBuilder part = beginPart(wallModel);
-    int coords[4];
-    quadCoords(coords, 1);
+    const int* coords = wholeTexture;
     // Row by row: which texture each tile shows, and whether as two triangles.
     struct Tile {
         TextureName texture;
@@ -262,13 +255,11 @@ int buildBlends() {
     PartBuilder part = beginPart(backdropModel);
     // Loaded a second time: the name is found in its slot, no file is read.
     const int backdropTexture = loadTexture(TEXTURE_FILES[TEX_TEST]);
-    int corners[4], coords[4];
+    int corners[4];
     addRectCorners(corners, 0, 0, 200, 660, 620);
-    quadCoords(coords, 1);
-    addTextured(corners, coords, 4, backdropTexture, Blend::Copy);
+    addTextured(corners, wholeTexture, 4, backdropTexture, Blend::Copy);
     endPart(part);
 
-    quadCoords(coords, 1);
     struct Pane {
         TextureName texture;
         Blend blend;
@@ -276,12 +267,12 @@ int buildBlends() {
     };
     constexpr Pane LIST[PANES] = {
         {TEX_GLOW, Blend::Add, 4}, {TEX_TILES, Blend::Half, 4}, {TEX_SKY, Blend::Add, 3}, {TEX_PLASMA, Blend::Half, 3}};
-    const int triangleCoords[3] = {coords[0], coords[1], addTexCoord(128, 256)};
+    const int triangleCoords[3] = {wholeTexture[0], wholeTexture[1], addTexCoord(128, 256)};
     for (const Pane& pane : LIST) {
         part = beginPart(panesModel);
         if (pane.corners == 4) {
             addRectCorners(corners, 0, 0, 0, 170, 140);
-            addTextured(corners, coords, 4, textureIds[pane.texture], pane.blend);
+            addTextured(corners, wholeTexture, 4, textureIds[pane.texture], pane.blend);
         } else {  // a triangle with its apex at the bottom middle
             const int triangle[3] = {addVertex(-200, -140, 0), addVertex(200, -140, 0), addVertex(0, 140, 0)};
             addTextured(triangle, triangleCoords, 3, textureIds[pane.texture], pane.blend);
@@ -314,9 +305,9 @@ int buildAnimation() {
     const int stripCoords[4] = {addTexCoord(0, 0), addTexCoord(1024, 0), addTexCoord(1024, 256), addTexCoord(0, 256)};
     addTextured(corners, stripCoords, 4, textureIds[TEX_FLOW], Blend::Copy);
     addRectCorners(corners, 0, 90, 0, 300, 150);
-    int coords[4];
-    quadCoords(coords, 2);
-    addTextured(corners, coords, 4, textureIds[TEX_WATER], Blend::Copy);
+    // The water twice across and down.
+    const int waterCoords[4] = {addTexCoord(0, 0), addTexCoord(512, 0), addTexCoord(512, 512), addTexCoord(0, 512)};
+    addTextured(corners, waterCoords, 4, textureIds[TEX_WATER], Blend::Copy);
     endPart(part);
     return animationModel;
 }
@@ -585,8 +576,6 @@ int buildCallbacks() {
     endPart(part);
 
     part = beginPart(panelsModel);
-    int coords[4];
-    quadCoords(coords, 1);
     const struct {
         TextureName texture;
         std::int32_t cx, cy, z, hx, hy;
@@ -594,7 +583,7 @@ int buildCallbacks() {
     for (const auto& p : PANELS) {
         int corners[4];
         addRectCorners(corners, p.cx, p.cy, p.z, p.hx, p.hy);
-        addTextured(corners, coords, 4, textureIds[p.texture], Blend::Copy);
+        addTextured(corners, wholeTexture, 4, textureIds[p.texture], Blend::Copy);
     }
     addCallbackRecord(scanLines, RECORD_DEPTH);
     endPart(part);
@@ -656,10 +645,9 @@ int buildClipping() {
     addShadedBox(0, 0, 0, 50, 50, 50, colours);
     endPart(part);
     part = beginPart(flyerModel);  // comes at the camera and through the near limit
-    int corners[4], coords[4];
+    int corners[4];
     addRectCorners(corners, 0, 0, 0, 70, 70);
-    quadCoords(coords, 1);
-    addTextured(corners, coords, 4, textureIds[TEX_TEST], Blend::Copy);
+    addTextured(corners, wholeTexture, 4, textureIds[TEX_TEST], Blend::Copy);
     endPart(part);
     return floorModel;
 }

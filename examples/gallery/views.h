@@ -34,8 +34,8 @@ struct View {
 constexpr int VIEW_COUNT = 9;
 extern const View VIEWS[VIEW_COUNT];
 
-// The textures every view draws with, loaded once by loadGalleryTextures;
-// an id is negative when its file did not load.
+// The textures every view draws with, loaded by prepareGallery; an id is
+// negative when its file did not load.
 enum TextureName {
     TEX_CHECKER,  // 2 x 2, 1 bit
     TEX_TILES,    // 64 x 32, 4 bits
@@ -52,6 +52,11 @@ enum TextureName {
 };
 extern const char* const TEXTURE_FILES[TEXTURE_COUNT];
 extern int textureIds[TEXTURE_COUNT];
-void loadGalleryTextures();
+// The whole of a texture over a quadrilateral, corner by corner from the top
+// left clockwise: four texture-coordinate records every view shares.
+extern int wholeTexture[4];
+// Before the views are built: loads the textures, appends colour 0 (black,
+// what an untextured record shows, as in the demo) and wholeTexture.
+void prepareGallery();
 
 }  // namespace gallery

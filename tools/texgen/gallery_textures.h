@@ -48,7 +48,7 @@ inline int bitsOf(Form form) {
     }
 }
 
-// One file row of pixels bottom-up order's row y, padded to 4 bytes.
+// The file row of the picture's row y (rows top-down), padded to 4 bytes.
 inline std::vector<unsigned char> packRow(const Picture& p, Form form, int y) {
     std::vector<unsigned char> row;
     const int bits = bitsOf(form);
